@@ -1,0 +1,149 @@
+#pragma once
+
+#include "CmdQueue.h"
+#include "CmdResult.h"
+#include "EngineHost.h"
+#include "Messages.h"
+#include "ReplyEvent.h"
+#include "Serial.h"
+#include "Timings.h"
+#include "UiDispatcher.h"
+#include "tamsil.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+
+// The device command engine: the serial port, the command queues and buffers, the command
+// worker, the receive dispatcher, the batches, the remote requests and the firmware upgrade.
+// The window owns one; it reaches the window only through IEngineHost and CUiDispatcher.
+// Operations marked (UI) run on the window thread.
+class CEngine : public ISerialOwner {
+public:
+    CEngine(IEngineHost& host, CUiDispatcher& ui, STimings timings = STimings());
+    ~CEngine() override;
+    CEngine(const CEngine&) = delete;
+    CEngine& operator=(const CEngine&) = delete;
+
+    // ---- Port (UI) ----
+    // Opens the port and starts the worker. On failure the port is closed again and
+    // serial.LastErrorText() says why.
+    bool OpenPort(unsigned portNumber, unsigned baudRate, int dataBits, int parity, int stopBits);
+    // Stops the worker in the documented order, then closes the port. Never hangs on a worker
+    // waiting for the window thread: window work keeps running while it joins.
+    void ClosePort();
+    bool IsOpen() const { return serial.IsOpen(); }
+    // The open port vanished (hang-up or removed alias): abort the job, close, log, tell the host.
+    void PortVanished();
+
+    // ---- Worker side (any thread) ----
+    bool IntoAtMode(int mode, int noPrompt);
+    bool SendCmd(const uint8_t* bytes, int count);
+    bool SendData(const uint8_t* bytes, int count);
+    void PostWorker(int message, int wParam = 0, int lParam = 0);
+
+    // ---- Receive dispatcher (UI) ----
+    int OnCommRxChar();
+
+    // ---- Job messages (UI) ----
+    void OnJobAbort();
+    void OnEnterFailed(int wParam);
+    int OnCmdResult(int result, int code);
+
+    // ---- Batches (UI) ----
+    void LoadParams();
+    void SaveParams();
+    void RestartModule();
+    void FactoryReset();
+    std::string GetPageValue(int code);
+    void RememberWrittenValue(const SCmdItem& record);
+    void UpdateRemoteNodeAddress(const SCmdItem& record);
+    void QueueSaveForRetry();
+
+    // ---- Replies to pages (UI; ReportStatus also from the worker) ----
+    int ReportStatus(const SCmdItem& record, int result);
+    void ApplyResult(const SCmdResult& result);
+    int OnPageAction(int nodeTypeIndex);
+
+    // ---- Remote requests (UI) ----
+    int OnNodeAction(int action, long value);
+    void BuildRemoteRead(uint16_t node);
+    void BuildRemoteWrite(uint16_t node);
+    void BuildRemoteRestart(uint16_t node);
+    void BuildRemoteFactory(uint16_t node);
+    int MakeRemoteWriteFrame(uint16_t node, const SCmdItem& value, SCmdItem& out);
+
+    // ---- Firmware upgrade (UI) ----
+    // text: image path, comma, restart flag.
+    void OnUpgradeRequest(int wParam, const std::string& text);
+    void OnUpgradeStep(int step);
+    void OnHandshakeTimer();
+    int BuildBlockFrame(bool first, SCmdItem& record);
+    void OnUpgradeReply(const SApiResult& reply);
+
+    // ---- Logging (any thread; marshalled to the window thread) ----
+    void AppendLog(const std::string& text);
+    static void DebugTrace(const char* prefix, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+    // ---- State (the documented engine fields) ----
+    CSerial serial;
+    std::atomic<int> linkMode{LM_IDLE};
+    std::atomic<int> curType{0};
+    std::atomic<int> curWrite{0};
+    std::atomic<int> configEntered{0};
+    std::atomic<int> okCount{0};
+    std::atomic<int> abortEntry{0};
+    std::atomic<int> displayPacket{0};
+    std::atomic<int> hexShow{0};
+    std::atomic<int> rawMode{0}; // the console's raw-mode flag
+    CReplyEvent replyEvent;
+    SRecvBuffer atBuffer{};
+    SRecvBuffer apiBuffer{};
+    SRecvBuffer upgradeBuffer{};
+    CCmdQueue pendingQueue, sentQueue, failedQueue;
+    CResultList atResults, apiResults;
+    uint16_t remoteNode = 0;
+    // Firmware upgrade state.
+    std::FILE* imageFile = nullptr;
+    uint32_t blockAddress = 0;
+    uint32_t handshakeCount = 0;
+
+    const STimings timings;
+    IEngineHost& host;
+    CUiDispatcher& ui;
+
+    // Number of timer 4 (upgrade handshake) in the dispatcher.
+    static constexpr int kHandshakeTimer = 4;
+
+    // Test hooks: bytes read by the dispatcher and commands written by the worker are also
+    // counted here (cheap, lock-free).
+    std::atomic<long> bytesWritten{0};
+
+private:
+    void OnSerialNotify(int message, long lParam) override;
+    void CommandWorker();
+    void StopWorker();
+    // Runs fn on the window thread and waits; abandoned when the port closes.
+    void SendToUi(const std::function<void()>& fn);
+    void StartJob(int mode, int noPrompt);
+    bool QueueText(const std::string& text, int type, int isWrite);
+    void LogPacket(const char* format, const uint8_t* bytes, int length);
+    void DispatchAt(const uint8_t* chunk, int n);
+    void DispatchApi(const uint8_t* chunk, int n);
+    void DispatchUpgrade(const uint8_t* chunk, int n);
+    void CloseImage();
+
+    struct SWorkerMsg {
+        int message, wParam, lParam;
+    };
+    std::mutex workerLock; // guards workerQueue
+    std::condition_variable workerWake;
+    std::deque<SWorkerMsg> workerQueue;
+    std::thread worker;
+    std::atomic<bool> workerDone{true};
+    std::atomic<bool> closing{false};
+};

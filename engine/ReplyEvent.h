@@ -1,0 +1,31 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+// The manual-reset event that paces the worker, plus the state of the command in flight.
+// The worker's "set current command + reset event" and the dispatcher's "no command in flight ->
+// set event" run under the same lock, so a command completes only by its own reply, an abort or
+// a close; aborts are counted so that an abort just before the worker's reset is not lost.
+class CReplyEvent {
+public:
+    // Worker: a new command is in flight. Returns the abort count to wait against.
+    unsigned BeginCommand(int type, int isWrite, std::atomic<int>& curType, std::atomic<int>& curWrite);
+    void Reset();
+    void Set();
+    // Dispatcher step 6: set the event only when no typed command is in flight. True when set.
+    bool SetIfIdle(const std::atomic<int>& curType);
+    // Abort or close: sets the event and counts the abort.
+    void Abort();
+    unsigned AbortCount() const;
+    // True when set (or aborted since abortMark) within ms.
+    bool Wait(int ms, unsigned abortMark);
+
+private:
+    mutable std::mutex lock; // guards signalled, aborts, and the writes of curType/curWrite in BeginCommand
+    std::condition_variable cv;
+    bool signalled = false;
+    unsigned aborts = 0;
+};

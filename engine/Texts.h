@@ -1,0 +1,26 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+// The numbered string table. English is built in; the program replaces entries from the
+// language bundle it loads at start-up. Missing entries fall back to English.
+const std::string& Text(int id);
+// Replaces the active table (entries not given keep the built-in English text).
+void SetTextTable(const std::map<int, std::string>& table);
+// The built-in English table.
+const std::map<int, std::string>& BuiltinEnglishTexts();
+
+// String IDs added on this platform (operator-facing reasons and guards).
+enum ETextId : int {
+    TXT_OPEN_FAILED_NO_DEVICE = 278,   // "No such device: %s"
+    TXT_OPEN_FAILED_PERMISSION = 279,  // "Permission denied on %s: join the group \"%s\" ..."
+    TXT_OPEN_FAILED_BUSY = 280,        // "%s is busy: another program holds it."
+    TXT_OPEN_FAILED_OTHER = 281,       // "%s: %s"
+    TXT_EXPORT_FAILED = 282,           // "Export Failed! The file could not be written: %s"
+    TXT_COMMAND_TOO_LONG = 283,        // "Command too long, not sent (at most %d characters)!"
+    TXT_HEX_INVALID = 284,             // "Hex command may hold only 0-9, A-F, a-f and blanks!"
+    TXT_RECORD_TOO_LONG = 285,         // "Command too long for a record, not queued: %s"
+    TXT_PORT_VANISHED = 286,           // "The port %s has vanished."
+    TXT_OPENED_DEVICE = 287,           // "%s is %s"
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+// Every wait of the engine in one place. Tests shorten them through the value given to CEngine.
+struct STimings {
+    int escapeMs = 500;      // one "+++" attempt
+    int replyMs = 6000;      // reply to a command or to "AT+API"
+    int workerIdleMs = 100;  // worker's look at its message queue
+    int readMs = 50;         // serial read on a receive notification
+    int portRefreshMs = 20;  // port list refresh of the main window
+    int handshakeMs = 500;   // boot loader handshake period
+
+    static STimings Fast() { return STimings{50, 600, 10, 50, 20, 50}; }
+};

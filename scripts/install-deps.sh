@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs. Idempotent: does nothing when all are present.
+set -euo pipefail
+pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev libgl-dev libudev-dev
+      xvfb xauth python3)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
