@@ -1,0 +1,72 @@
+#include "Texts.h"
+
+#include <mutex>
+
+namespace {
+const std::map<int, std::string> kEnglish = {
+    {138, "Open Com Failed!"}, {149, "Default"}, {150, "Custom"}, {162, "Open Com"}, {163, "Close Com"},
+    {164, "English"}, {165, "Chinese"}, {166, "Local Device"}, {167, "Remote Device"}, {168, "Calyra"},
+    {169, "Advanced Config"}, {170, "IO Settings"}, {171, "Encryption"}, {172, "Cmd / Upgrade"},
+    {173, "After you change the language, you need to restart the program, whether to restart?"},
+    {174, "Device Name"}, {175, "Node Address"}, {176, "Mac Address"}, {177, "None"}, {178, "Odd"},
+    {179, "Even"}, {180, "1 Bit"}, {181, "2 Bit"}, {182, "No"}, {183, "Yes"}, {184, "Random"},
+    {185, "Assign(0-65531)"}, {186, "Coordinator"}, {187, "Routing"}, {188, "End Device"}, {189, "Random"},
+    {190, "Assign(1-65527)"}, {191, "No"}, {192, "Yes"}, {193, "Transparent"}, {194, "AT"}, {195, "API"},
+    {196, "No Sleep"}, {197, "Timer Sleep"}, {198, "Deep Sleep"}, {199, "Disabled"}, {200, "ADC"},
+    {201, "DI"}, {202, "D0(Low Level)"}, {203, "D0(High Level)"}, {204, "Pulse Countin"}, {205, "Disabled"},
+    {206, "Enable"}, {207, "Enter an integer in"}, {208, "Enter a char in "},
+    {209, "Some parameters failed to load, whether to re-load these parameters?"},
+    {210, "Failed to save some of the parameters, whether to re-save these parameters?"},
+    {211, "Import Success!"}, {212, "Export Success!"}, {213, "Loading...."}, {214, "Saving...."},
+    {215, "COM is not open!"}, {216, "Factory Failed!"}, {217, "Restart Failed!"},
+    {218, "Save Parameter Failed!"}, {219, "Restore factory set up, parameters are reloaded...."},
+    {220, "Restart Success!"}, {221, "Save Parameter Success,Please Restart Device to Enable the Parameters!"},
+    {222, "Enter Configuration State Failed, Please \r\nre-powered device to enter the configuration state!"},
+    {224, "Close COM Success!"}, {225, "Open COM Success!"}, {226, "Open COM Failed!"}, {227, "*Read "},
+    {228, "*Write "}, {230, "Soft Version"}, {231, "Baudrate"}, {232, "Parity Bit"}, {233, "Stop Bit"},
+    {234, "Debug Level"}, {235, "Echo AT Command String"}, {236, "Node Type"}, {237, "Node Address"},
+    {238, "PID"}, {239, "Auto Join Network"}, {240, "Physical Channel"}, {241, "MAC Address"},
+    {242, "Data Interval"}, {243, "Apply Mode"}, {244, "Sleep Mode"}, {245, "Sleep Time"},
+    {246, "Wake up Time"}, {247, "Endpoint"}, {248, "Profile ID"}, {249, "Cluster ID"}, {250, "Work Mode"},
+    {251, "Time"}, {252, "Data Encryption"}, {253, "NetWork Key"}, {254, "Link Key"}, {255, " Failed!"},
+    {256, " Success!"}, {257, "Search"},
+    {258, "*Read network information for all nodes \r\n in the network is successful, the network "
+          "\r\ninformation will gradually upload!"},
+    {259, "*Read network information for all nodes  \r\nin the network is failed!"}, {260, "Disabled"},
+    {261, "Enable"}, {262, "Broadcast"}, {263, "Assign(0-65527)"}, {264, "Hardware Flow Control"},
+    {265, "Trans Address"}, {266, "Data is empty, add data and then export!"},
+    {267, "Enter Configuration State Failed!"}, {268, "Invalid"}, {269, "Boot Version"},
+    {270, "There are tasks to perform, after the abort, then quit!"}, {271, "Upgrading...."},
+    {272, "Upgrade program failed!"}, {273, "The upgrade process is complete!"}, {274, "Enable failed!"},
+    {275, "Handshake succeeds, start the download program, please wait ...."},
+    {276, "Handshake fails, reboot the device!"}, {277, "File open error!"},
+    {TXT_OPEN_FAILED_NO_DEVICE, "No such device: %s"},
+    {TXT_OPEN_FAILED_PERMISSION, "Permission denied on %s: join the group \"%s\" and log in again."},
+    {TXT_OPEN_FAILED_BUSY, "%s is busy: another program holds it."},
+    {TXT_OPEN_FAILED_OTHER, "%s: %s"},
+    {TXT_EXPORT_FAILED, "Export Failed! The file could not be written: %s"},
+    {TXT_COMMAND_TOO_LONG, "Command too long, not sent (at most %d characters)!"},
+    {TXT_HEX_INVALID, "Hex command may hold only 0-9, A-F, a-f and blanks!"},
+    {TXT_RECORD_TOO_LONG, "Command too long for a record, not queued: %s"},
+    {TXT_PORT_VANISHED, "The port %s has vanished."},
+    {TXT_OPENED_DEVICE, "%s is %s"},
+};
+
+std::mutex tableLock; // guards active (replaced once at start-up, read everywhere)
+std::map<int, std::string> active = kEnglish;
+const std::string kEmpty;
+} // namespace
+
+const std::string& Text(int id) {
+    std::lock_guard<std::mutex> g(tableLock);
+    auto it = active.find(id);
+    return it == active.end() ? kEmpty : it->second;
+}
+
+void SetTextTable(const std::map<int, std::string>& table) {
+    std::lock_guard<std::mutex> g(tableLock);
+    active = kEnglish;
+    for (const auto& [id, text] : table) active[id] = text;
+}
+
+const std::map<int, std::string>& BuiltinEnglishTexts() { return kEnglish; }
