@@ -1,0 +1,28 @@
+#include "ReplyEvent.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+TEST(ReplyEvent, IdleSetDoesNotCompleteTheNextCommand) {
+    CReplyEvent ev;
+    std::atomic<int> curType{0}, curWrite{0};
+    // A reply-less event arriving while nothing is in flight ...
+    EXPECT_TRUE(ev.SetIfIdle(curType));
+    // ... is cleared when the worker starts the next command, and cannot set it afterwards.
+    unsigned mark = ev.BeginCommand(16, 0, curType, curWrite);
+    EXPECT_FALSE(ev.SetIfIdle(curType));
+    EXPECT_FALSE(ev.Wait(5, mark));
+    std::thread t([&] { ev.Set(); });
+    EXPECT_TRUE(ev.Wait(2000, mark));
+    t.join();
+}
+
+TEST(ReplyEvent, AbortBeforeTheResetIsNotLost) {
+    CReplyEvent ev;
+    std::atomic<int> curType{0}, curWrite{0};
+    unsigned mark = ev.BeginCommand(16, 0, curType, curWrite);
+    ev.Abort();
+    ev.Reset(); // the send step resets again before writing
+    EXPECT_TRUE(ev.Wait(5, mark));
+}
