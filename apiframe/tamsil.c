@@ -62,14 +62,10 @@ int32_t ParseAPIFrame1(SRecvBuffer* b, uint8_t* frame) {
         b->count = keep;
         if (b->writePos < 2) return 0;
         int32_t len = b->data[1];
-        /* A length byte above 250 cannot start a valid frame: skip the start byte and resynchronise. */
-        if (len > API_MAX_PAYLOAD) {
-            b->readPos = 1;
-            b->count = b->writePos - 1;
-            continue;
-        }
-        if (b->writePos < len + 5) return 0;
-        if (Xor(b->data + 1, len + 3) == b->data[len + 4]) {
+        /* A length byte above 250 cannot start a valid frame: it is skipped like a bad checksum. */
+        int32_t plausible = len <= API_MAX_PAYLOAD;
+        if (plausible && b->writePos < len + 5) return 0;
+        if (plausible && Xor(b->data + 1, len + 3) == b->data[len + 4]) {
             memcpy(frame, b->data, (size_t)(len + 5));
             int32_t rest = b->writePos - (len + 5);
             memmove(b->data, b->data + len + 5, (size_t)rest);

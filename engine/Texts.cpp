@@ -54,13 +54,12 @@ const std::map<int, std::string> kEnglish = {
 
 std::mutex tableLock; // guards active (replaced once at start-up, read everywhere)
 std::map<int, std::string> active = kEnglish;
-const std::string kEmpty;
 } // namespace
 
-const std::string& Text(int id) {
+std::string Text(int id) {
     std::lock_guard<std::mutex> g(tableLock);
     auto it = active.find(id);
-    return it == active.end() ? kEmpty : it->second;
+    return it == active.end() ? std::string() : it->second;
 }
 
 void SetTextTable(const std::map<int, std::string>& table) {

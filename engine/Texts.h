@@ -3,9 +3,9 @@
 #include <map>
 #include <string>
 
-// The numbered string table. English is built in; the program replaces entries from the
+// The numbered string table. Text returns a copy, so a later table change never invalidates it. English is built in; the program replaces entries from the
 // language bundle it loads at start-up. Missing entries fall back to English.
-const std::string& Text(int id);
+std::string Text(int id);
 // Replaces the active table (entries not given keep the built-in English text).
 void SetTextTable(const std::map<int, std::string>& table);
 // The built-in English table.
