@@ -69,3 +69,19 @@ void SetTextTable(const std::map<int, std::string>& table) {
 }
 
 const std::map<int, std::string>& BuiltinEnglishTexts() { return kEnglish; }
+
+namespace {
+std::mutex captionLock; // guards captions (replaced once at start-up, read when windows are built)
+std::map<std::pair<int, int>, std::string> captions;
+} // namespace
+
+std::string Caption(int templateId, int controlId, const std::string& english) {
+    std::lock_guard<std::mutex> g(captionLock);
+    auto it = captions.find({templateId, controlId});
+    return it == captions.end() ? english : it->second;
+}
+
+void SetCaptionTable(const std::map<std::pair<int, int>, std::string>& table) {
+    std::lock_guard<std::mutex> g(captionLock);
+    captions = table;
+}

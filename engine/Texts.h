@@ -11,6 +11,12 @@ void SetTextTable(const std::map<int, std::string>& table);
 // The built-in English table.
 const std::map<int, std::string>& BuiltinEnglishTexts();
 
+// Captions of window templates, controls and menu items from the language bundle, addressed by
+// template ID (102 main window, 129..136 pages and progress dialog, 139 remote page menu, 173 prompt)
+// and control or menu item ID (0: the template's own caption). The English text is the fallback.
+std::string Caption(int templateId, int controlId, const std::string& english);
+void SetCaptionTable(const std::map<std::pair<int, int>, std::string>& table);
+
 // String IDs added on this platform (operator-facing reasons and guards).
 enum ETextId : int {
     TXT_OPEN_FAILED_NO_DEVICE = 278,   // "No such device: %s"
