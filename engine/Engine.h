@@ -17,13 +17,14 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 // The device command engine: the serial port, the command queues and buffers, the command
 // worker, the receive dispatcher, the batches, the remote requests and the firmware upgrade.
 // The window owns one; it reaches the window only through IEngineHost and CUiDispatcher.
 // Operations marked (UI) run on the window thread.
 class CEngine : public ISerialOwner {
-public:
+  public:
     CEngine(IEngineHost& host, CUiDispatcher& ui, STimings timings = STimings());
     ~CEngine() override;
     CEngine(const CEngine&) = delete;
@@ -123,15 +124,31 @@ public:
     // counted here (cheap, lock-free).
     std::atomic<long> bytesWritten{0};
 
-private:
+  private:
     void OnSerialNotify(int message, long lParam) override;
     void CommandWorker();
     void StopWorker();
-    // Runs fn on the window thread and waits; abandoned when the port closes.
+    // SendCmd whose wait also ends when an abort was counted after abortMark.
+    bool SendCmdMarked(const uint8_t* bytes, int count, unsigned abortMark);
+    bool WriteEscape();
+    // Runs fn on the window thread and waits; dropped when the port closes.
     void SendToUi(const std::function<void()>& fn);
-    void StartJob(int mode, int noPrompt);
-    bool QueueText(const std::string& text, int type, int isWrite);
-    void LogPacket(const char* format, const uint8_t* bytes, int length);
+    int SendToUiValue(const std::function<int()>& fn);
+
+    // Batch building blocks.
+    bool StartBatch(); // port open? (else the log says so); leaves raw mode
+    void QueueText(const char* text, int type, int isWrite);
+    void QueueModuleCommand(const char* text, int code);
+    void ClearQueues();
+    void ShowJobProgress(int textId);
+    std::vector<SCmdItem> PageValues();
+    // True when a page value must be written: it differs from the first stored value of its
+    // code (line ends trimmed, case ignored; the stored value is trimmed in place) or none is stored.
+    static bool ValueChanged(CResultList& results, const SCmdItem& value);
+    // Remote request frame of a code into out (length set); the frame length or -1.
+    int BuildRemoteFrame(uint16_t node, int code, const uint8_t* value, int count, SCmdItem& out);
+    void QueueRemoteCommand(uint16_t node, int code);
+
     void DispatchAt(const uint8_t* chunk, int n);
     void DispatchApi(const uint8_t* chunk, int n);
     void DispatchUpgrade(const uint8_t* chunk, int n);

@@ -1,6 +1,7 @@
 #include "ReplyEvent.h"
 
-unsigned CReplyEvent::BeginCommand(int type, int isWrite, std::atomic<int>& curType, std::atomic<int>& curWrite) {
+unsigned CReplyEvent::BeginCommand(int type, int isWrite, std::atomic<int>& curType,
+                                   std::atomic<int>& curWrite) {
     std::lock_guard<std::mutex> g(lock);
     curType.store(type);
     curWrite.store(isWrite);
@@ -48,4 +49,9 @@ unsigned CReplyEvent::AbortCount() const {
 bool CReplyEvent::Wait(int ms, unsigned abortMark) {
     std::unique_lock<std::mutex> g(lock);
     return cv.wait_for(g, std::chrono::milliseconds(ms), [&] { return signalled || aborts != abortMark; });
+}
+
+bool CReplyEvent::WaitForAbort(int ms, unsigned abortMark) {
+    std::unique_lock<std::mutex> g(lock);
+    return cv.wait_for(g, std::chrono::milliseconds(ms), [&] { return aborts != abortMark; });
 }

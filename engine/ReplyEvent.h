@@ -10,7 +10,7 @@
 // set event" run under the same lock, so a command completes only by its own reply, an abort or
 // a close; aborts are counted so that an abort just before the worker's reset is not lost.
 class CReplyEvent {
-public:
+  public:
     // Worker: a new command is in flight. Returns the abort count to wait against.
     unsigned BeginCommand(int type, int isWrite, std::atomic<int>& curType, std::atomic<int>& curWrite);
     void Reset();
@@ -22,8 +22,10 @@ public:
     unsigned AbortCount() const;
     // True when set (or aborted since abortMark) within ms.
     bool Wait(int ms, unsigned abortMark);
+    // A pause of ms that only an abort since abortMark ends early. True when aborted.
+    bool WaitForAbort(int ms, unsigned abortMark);
 
-private:
+  private:
     mutable std::mutex lock; // guards signalled, aborts, and the writes of curType/curWrite in BeginCommand
     std::condition_variable cv;
     bool signalled = false;

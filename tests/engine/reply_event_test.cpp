@@ -26,3 +26,43 @@ TEST(ReplyEvent, AbortBeforeTheResetIsNotLost) {
     ev.Reset(); // the send step resets again before writing
     EXPECT_TRUE(ev.Wait(5, mark));
 }
+
+// The dispatcher's "no command in flight -> set the event" racing the worker's start of the next
+// command. The worker checks right after it started a command that nothing completed it. The
+// unlocked check-then-set (with its window widened) completes commands spuriously; SetIfIdle never.
+namespace {
+int SpuriousCompletions(bool locked, int rounds) {
+    CReplyEvent ev;
+    std::atomic<int> curType{0}, curWrite{0};
+    std::atomic<bool> stop{false};
+    std::thread dispatcher([&] {
+        while (!stop) {
+            if (locked) {
+                ev.SetIfIdle(curType);
+            } else if (curType.load() == 0) {
+                std::this_thread::yield();
+                ev.Set();
+            }
+        }
+    });
+    int spurious = 0;
+    for (int i = 0; i < rounds; ++i) {
+        unsigned mark = ev.BeginCommand(16, 0, curType, curWrite);
+        std::this_thread::yield();
+        if (ev.Wait(0, mark)) ++spurious; // set although no reply came
+        curType = 0;                      // the result handler ends the command
+    }
+    stop = true;
+    dispatcher.join();
+    return spurious;
+}
+} // namespace
+
+TEST(ReplyEvent, IdleSetUnderTheLockNeverCompletesAStartedCommand) {
+    EXPECT_EQ(SpuriousCompletions(true, 5000), 0);
+    // The same stress detects the race when check and set are apart.
+    int naive = 0;
+    for (int attempt = 0; attempt < 20 && naive == 0; ++attempt)
+        naive = SpuriousCompletions(false, 5000);
+    EXPECT_GT(naive, 0);
+}

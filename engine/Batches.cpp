@@ -1,0 +1,187 @@
+// The batches of the local module (load, save, restart, factory) and the result handling that
+// every batch, local or remote, shares.
+#include "Engine.h"
+#include "ParamCatalogue.h"
+#include "RecvBuffer.h"
+#include "TextUtil.h"
+#include "Texts.h"
+
+bool CEngine::StartBatch() {
+    if (!serial.IsOpen()) {
+        host.AppendLog(Text(138));
+        return false;
+    }
+    rawMode = 0;
+    return true;
+}
+
+void CEngine::QueueText(const char* text, int type, int isWrite) {
+    SCmdItem record;
+    if (MakeTextCommand(text, type, isWrite, record))
+        pendingQueue.Push(record);
+    else
+        host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), text));
+}
+
+void CEngine::ClearQueues() {
+    pendingQueue.Clear();
+    sentQueue.Clear();
+    failedQueue.Clear();
+}
+
+void CEngine::ShowJobProgress(int textId) {
+    if (textId) host.SetProgressText(Text(textId));
+    host.ShowProgress(5);
+    host.SetProgressRange(0, pendingQueue.GetCount());
+}
+
+void CEngine::LoadParams() {
+    if (!StartBatch()) return;
+    host.HideLinkKey(false);
+    host.ResetPages();
+    ResetBuffer(atBuffer);
+    ClearQueues();
+    atResults.Clear();
+    curWrite = 0;
+    for (int code : LocalLoadOrder())
+        QueueText(FindParam(code)->readCmd, code, 0);
+    ShowJobProgress(213);
+    abortEntry = 1;
+    PostWorker(WM_CMD_START, LM_AT, 0);
+    host.SetJobRunning(true);
+}
+
+std::vector<SCmdItem> CEngine::PageValues() {
+    std::vector<SCmdItem> list;
+    host.CollectParamList(list);
+    return list;
+}
+
+bool CEngine::ValueChanged(CResultList& results, const SCmdItem& value) {
+    SCmdResult* stored = results.Find(value.type);
+    if (!stored) return true;
+    stored->values[0] = TrimLineEnds(stored->values[0]);
+    return !EqualsNoCase(stored->values[0], TrimLineEnds(value.Text()));
+}
+
+void CEngine::SaveParams() {
+    if (!StartBatch()) return;
+    const std::vector<SCmdItem> values = PageValues();
+    ClearQueues();
+    curWrite = 1;
+    for (const SCmdItem& value : values) {
+        if (!ValueChanged(atResults, value)) continue;
+        SCmdItem record;
+        if (MakeWriteCommand(value.type, value.Text(), record))
+            pendingQueue.Push(record);
+        else if (FindParam(value.type) && FindParam(value.type)->writePrefix)
+            host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), value.Text().c_str()));
+    }
+    if (pendingQueue.IsEmpty()) return;
+    QueueText("AT+SAV", PT_SAV, 1);
+    ShowJobProgress(214);
+    abortEntry = 1;
+    PostWorker(WM_CMD_START, LM_AT, 0);
+    host.SetJobRunning(true);
+}
+
+void CEngine::RestartModule() {
+    QueueModuleCommand("AT+SRS", PT_SRS);
+}
+void CEngine::FactoryReset() {
+    QueueModuleCommand("AT+FAC", PT_FAC);
+}
+
+void CEngine::QueueModuleCommand(const char* text, int code) {
+    if (!StartBatch()) return;
+    ClearQueues();
+    QueueText(text, code, 0);
+    abortEntry = 1;
+    PostWorker(WM_CMD_START, LM_AT, 0);
+}
+
+int CEngine::OnCmdResult(int result, int code) {
+    curType = 0;
+    if (code == 0) return 0;
+    host.StepProgress(host.GetProgressMax() - pendingQueue.GetCount());
+    if (sentQueue.IsEmpty()) return 0;
+    const SCmdItem record = sentQueue.Front();
+    if (result == 0) {
+        if (ReportStatus(record, 0) == 1) failedQueue.Push(record);
+        sentQueue.Pop();
+    } else if (result == 1) {
+        if (record.type == PT_FAC) LoadParams();
+        ReportStatus(record, 1);
+        if (curWrite == 1) {
+            RememberWrittenValue(record);
+            UpdateRemoteNodeAddress(record);
+        }
+        sentQueue.Pop();
+    }
+    if (pendingQueue.IsEmpty()) {
+        if (failedQueue.IsEmpty()) {
+            host.SetJobRunning(false);
+            return 1;
+        }
+        const int answer = host.CustomMessageBox(Text(curWrite == 0 ? 209 : 210), MB_STYLE_YESNO);
+        if (answer == MB_RESULT_YES) {
+            pendingQueue.TakeAll(failedQueue);
+            failedQueue.Clear();
+            QueueSaveForRetry();
+            host.ShowProgress(5);
+            host.SetProgressRange(0, pendingQueue.GetCount());
+            PostWorker(WM_CMD_START, linkMode, 0);
+        } else {
+            host.StepProgress(host.GetProgressMax());
+            host.SetJobRunning(false);
+        }
+    }
+    return 1;
+}
+
+std::string CEngine::GetPageValue(int code) {
+    for (const SCmdItem& value : PageValues())
+        if (value.type == code) return value.Text();
+    return std::string();
+}
+
+void CEngine::RememberWrittenValue(const SCmdItem& record) {
+    const std::string v = GetPageValue(record.type);
+    if (linkMode == LM_API) {
+        if (SCmdResult* stored = apiResults.FindAny(record.type)) {
+            if (!v.empty()) {
+                if (stored->values.empty())
+                    stored->values.push_back(v);
+                else
+                    stored->values[0] = v;
+            }
+        } else {
+            apiResults.Append(SCmdResult{record.type, {v}});
+        }
+        return;
+    }
+    if (SCmdResult* stored = atResults.FindAny(record.type)) {
+        if (!v.empty() && !stored->values.empty()) stored->values[0] = v;
+    } else {
+        atResults.Append(SCmdResult{record.type, {v}});
+    }
+}
+
+void CEngine::UpdateRemoteNodeAddress(const SCmdItem& record) {
+    if (linkMode != LM_API || record.type != PT_NID) return;
+    const std::string v = GetPageValue(PT_NID);
+    if (!v.empty()) host.RememberNewAddress(v);
+}
+
+void CEngine::QueueSaveForRetry() {
+    if (curWrite != 1) return;
+    if (linkMode == LM_AT) {
+        QueueText("AT+SAV", PT_SAV, 1);
+    } else if (linkMode == LM_API) {
+        SCmdItem record;
+        record.type = PT_SAV;
+        record.isWrite = 1;
+        const int length = BuildRemoteFrame(remoteNode, PT_SAV, nullptr, 0, record);
+        if (length > 0) pendingQueue.Push(record);
+    }
+}

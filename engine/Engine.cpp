@@ -1,0 +1,321 @@
+#include "Engine.h"
+
+#include "ParamCatalogue.h"
+#include "RecvBuffer.h"
+#include "TextUtil.h"
+#include "Texts.h"
+
+#include <chrono>
+#include <cstdarg>
+#include <cstring>
+
+CEngine::CEngine(IEngineHost& host, CUiDispatcher& ui, STimings timings)
+    : timings(timings), host(host), ui(ui) {
+    ResetBuffer(atBuffer);
+    ResetBuffer(apiBuffer);
+    ResetBuffer(upgradeBuffer);
+    serial.SetOwner(this);
+}
+
+CEngine::~CEngine() {
+    ClosePort();
+    CloseImage();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Port
+
+bool CEngine::OpenPort(unsigned portNumber, unsigned baudRate, int dataBits, int parity, int stopBits) {
+    if (serial.IsOpen()) ClosePort();
+    closing = false;
+    if (!serial.Open(portNumber, baudRate, dataBits, parity, stopBits)) {
+        serial.Close();
+        return false;
+    }
+    linkMode = LM_IDLE;
+    ResetBuffer(atBuffer);
+    ResetBuffer(apiBuffer);
+    ResetBuffer(upgradeBuffer);
+    {
+        std::lock_guard<std::mutex> g(workerLock);
+        workerQueue.clear();
+    }
+    workerDone = false;
+    worker = std::thread([this] { CommandWorker(); });
+    return true;
+}
+
+void CEngine::StopWorker() {
+    if (!worker.joinable()) return;
+    abortEntry = 1;
+    pendingQueue.Clear();
+    replyEvent.Abort();
+    PostWorker(WM_QUIT_WORKER);
+    // The worker may be waiting for the window thread (a result it sends, a status line): keep
+    // running window work while it finishes, so the close never waits on itself.
+    while (!workerDone.load()) {
+        if (ui.IsUiThread())
+            ui.PumpFor(2);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    worker.join();
+}
+
+void CEngine::ClosePort() {
+    // Work the worker or the port's event thread queued for the window from now on is dropped
+    // (see SendToUi and OnSerialNotify); senders waiting for it are released.
+    closing = true;
+    ui.CancelWaiters();
+    const bool hadWorker = worker.joinable();
+    StopWorker();
+    ui.StopTimer(kHandshakeTimer);
+    if (hadWorker) {
+        curType = 0;
+        curWrite = 0;
+        linkMode = LM_IDLE;
+        sentQueue.Clear();
+        failedQueue.Clear();
+        host.EndSearch();
+        host.StopAutoSearch();
+    }
+    serial.Close();
+    if (ui.IsUiThread()) ui.RunPending(); // flush what the event thread queued before it ended
+    CloseImage();
+}
+
+void CEngine::PortVanished() {
+    if (!serial.IsOpen()) return;
+    const std::string device = serial.DevicePath();
+    if (host.IsProgressShown()) host.StepProgress(host.GetProgressMax());
+    ClosePort();
+    host.SetJobRunning(false);
+    host.AppendLog(Format(Text(TXT_PORT_VANISHED).c_str(), device.c_str()));
+    host.PortClosed();
+}
+
+void CEngine::OnSerialNotify(int message, long /*lParam*/) {
+    switch (message) {
+    case WM_COMM_RXCHAR:
+        // Delivered synchronously, as the dispatcher reads what the port holds; abandoned on close.
+        ui.Send(
+            [this] {
+                if (!closing) OnCommRxChar();
+            },
+            &closing);
+        break;
+    case WM_COMM_GONE:
+        ui.Post([this] {
+            if (!closing) PortVanished();
+        });
+        break;
+    default:
+        break; // modem lines and line errors: not used by the engine
+    }
+}
+
+void CEngine::SendToUi(const std::function<void()>& fn) {
+    ui.Send(
+        [this, fn] {
+            if (!closing) fn();
+        },
+        &closing);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Worker
+
+void CEngine::PostWorker(int message, int wParam, int lParam) {
+    {
+        std::lock_guard<std::mutex> g(workerLock);
+        workerQueue.push_back({message, wParam, lParam});
+    }
+    workerWake.notify_all();
+}
+
+void CEngine::CommandWorker() {
+    bool active = false;
+    for (;;) {
+        SWorkerMsg msg{};
+        bool have = false;
+        {
+            std::lock_guard<std::mutex> g(workerLock);
+            if (!workerQueue.empty()) {
+                msg = workerQueue.front();
+                workerQueue.pop_front();
+                have = true;
+            }
+        }
+        if (have) {
+            if (msg.message == WM_QUIT_WORKER) break;
+            if (msg.message == WM_CMD_START) {
+                if (IntoAtMode(msg.wParam, msg.lParam))
+                    active = true;
+                else
+                    ui.Post([this] {
+                        if (!closing) OnEnterFailed(1);
+                    });
+            }
+        }
+        while (!pendingQueue.IsEmpty() && active) {
+            SCmdItem record = pendingQueue.Front();
+            pendingQueue.Pop();
+            sentQueue.Push(record);
+            // The current command and the reset of the reply event under the event's lock: the
+            // dispatcher's "no command in flight" check cannot complete this command.
+            const unsigned mark = replyEvent.BeginCommand(record.type, record.isWrite, curType, curWrite);
+            if (displayPacket) {
+                const int n = std::min<int>(record.length, sizeof record.data);
+                AppendLog("Send:" + (hexShow ? BytesToHex(record.data, n, false) : record.Text()));
+            }
+            if (SendCmdMarked(record.data, record.length, mark)) continue;
+            if (configEntered == 1) {
+                const int type = record.type;
+                SendToUi([this, type] { OnCmdResult(0, type); });
+                continue;
+            }
+            if (SendCmdMarked(record.data, record.length, replyEvent.AbortCount())) continue;
+            SendToUi([this, record] { ReportStatus(record, 0); });
+            if (linkMode == LM_UPGRADE) SendToUi([this] { OnJobAbort(); });
+        }
+        active = false;
+        std::unique_lock<std::mutex> g(workerLock);
+        workerWake.wait_for(g, std::chrono::milliseconds(timings.workerIdleMs),
+                            [this] { return !workerQueue.empty(); });
+    }
+    workerDone = true;
+}
+
+bool CEngine::SendCmd(const uint8_t* bytes, int count) {
+    return SendCmdMarked(bytes, count, replyEvent.AbortCount());
+}
+
+bool CEngine::SendCmdMarked(const uint8_t* bytes, int count, unsigned abortMark) {
+    if (!serial.IsOpen()) {
+        DebugTrace("[ERROR]", "%s", "[CCalyraDlg::SendCmd]COM is not open");
+        AppendLog(Text(215));
+        return false;
+    }
+    serial.Purge(PURGE_TXCLEAR | PURGE_RXCLEAR);
+    replyEvent.Reset();
+    const int written = serial.PurgeAndWrite(bytes, count);
+    if (written < count) return false;
+    bytesWritten += written;
+    return replyEvent.Wait(timings.replyMs, abortMark);
+}
+
+bool CEngine::SendData(const uint8_t* bytes, int count) {
+    if (!serial.IsOpen()) {
+        DebugTrace("[ERROR]", "%s", "[CCalyraDlg::SendData]Comm Port is not open");
+        AppendLog(Text(215));
+        return false;
+    }
+    serial.Purge(PURGE_TXCLEAR | PURGE_RXCLEAR);
+    replyEvent.Reset();
+    const int written = serial.PurgeAndWrite(bytes, count);
+    if (written > 0) bytesWritten += written;
+    return written == count;
+}
+
+bool CEngine::WriteEscape() {
+    static const uint8_t kEscape[] = {'+', '+', '+'};
+    const bool ok = serial.PurgeAndWrite(kEscape, 3) == 3;
+    if (displayPacket) AppendLog("+++");
+    return ok;
+}
+
+bool CEngine::IntoAtMode(int mode, int noPrompt) {
+    if (!serial.IsOpen()) {
+        DebugTrace("[ERROR]", "%s", "[CCalyraDlg::IntoAtMode]COM is not open");
+        AppendLog(Text(215));
+        return false;
+    }
+    if (mode == LM_UPGRADE) {
+        configEntered = 0;
+        linkMode = LM_UPGRADE;
+        return true;
+    }
+    configEntered = 1;
+    int attempts = 0;
+    linkMode = LM_ENTERING;
+    okCount = 0;
+    curType = 0;
+    serial.Purge(PURGE_TXCLEAR | PURGE_RXCLEAR);
+    abortEntry = 0;
+    const unsigned mark = replyEvent.AbortCount();
+    while (okCount < 2) {
+        if (attempts < 3) {
+            replyEvent.Reset();
+            WriteEscape();
+            replyEvent.Wait(timings.escapeMs, mark);
+        } else {
+            if (attempts == 3) {
+                if (noPrompt != 0) return false;
+                if (SendToUiValue([this] { return host.ConfigModeIndex(); }) != 0) return false;
+                AppendLog(Text(222));
+            }
+            WriteEscape();
+            // A plain pause: an "OK" does not end it early, an abort or a close does.
+            replyEvent.WaitForAbort(timings.escapeMs, mark);
+        }
+        ++attempts;
+        if (abortEntry != 0) return false;
+    }
+    if (mode == LM_ENTERING + 1 || mode == LM_AT) {
+        // escape sequence only
+    } else if (mode == LM_API || mode == LM_UPGRADE_ENTER) {
+        static const uint8_t kApi[] = {'A', 'T', '+', 'A', 'P', 'I', '\r', '\n'};
+        replyEvent.Reset();
+        serial.PurgeAndWrite(kApi, sizeof kApi);
+        if (displayPacket) AppendLog("AT+API\r\n");
+        if (!replyEvent.Wait(timings.replyMs, mark) || abortEntry != 0) return false;
+    } else {
+        return false;
+    }
+    linkMode = mode;
+    return true;
+}
+
+int CEngine::SendToUiValue(const std::function<int()>& fn) {
+    int value = 0;
+    SendToUi([&value, &fn] { value = fn(); });
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Job messages
+
+void CEngine::OnJobAbort() {
+    host.StepProgress(host.GetProgressMax());
+    pendingQueue.Clear();
+    abortEntry = 1;
+    linkMode = LM_UPGRADE;
+    ui.StopTimer(kHandshakeTimer);
+    replyEvent.Abort();
+    host.SetJobRunning(false);
+}
+
+void CEngine::OnEnterFailed(int wParam) {
+    if (wParam != 1) return;
+    host.AppendLog(Text(267));
+    host.EndSearch();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Logging
+
+void CEngine::AppendLog(const std::string& text) {
+    if (ui.IsUiThread())
+        host.AppendLog(text);
+    else
+        ui.Post([this, text] { host.AppendLog(text); });
+}
+
+void CEngine::DebugTrace(const char* prefix, const char* fmt, ...) {
+    char line[1024];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(line, sizeof line, fmt, args);
+    va_end(args);
+    std::fprintf(stderr, "%s%s\n", prefix, line);
+}

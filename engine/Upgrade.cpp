@@ -1,0 +1,158 @@
+// Firmware download into the module's boot loader: optional restart into the boot loader,
+// handshake every period until it answers, then the image as block-write frames and the enable record.
+#include "Engine.h"
+#include "ParamCatalogue.h"
+#include "TextUtil.h"
+#include "Texts.h"
+
+#include <cstring>
+
+namespace {
+constexpr uint8_t kHandshake[] = {0xFE, 0x01, 0x4D, 0x04, 0x02, 0x4A};
+constexpr uint8_t kEnable[] = {0xFE, 0x00, 0x4D, 0x03, 0x4E};
+constexpr int kBlockBytes = 64;
+constexpr int kBlockFrameLength = 71;
+// Block addresses count 4-byte units; the boot loader's area ends here (3743 blocks).
+constexpr uint32_t kAddressLimit = 59888;
+} // namespace
+
+void CEngine::CloseImage() {
+    if (imageFile) {
+        std::fclose(imageFile);
+        imageFile = nullptr;
+    }
+}
+
+void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
+    if (wParam != 0) return;
+    const std::vector<std::string> parts = SplitString(text, ",");
+    const std::string path = parts.empty() ? std::string() : parts[0];
+    const long long restart = parts.size() > 1 ? DecimalValue(parts[1]) : 0;
+    if (!serial.IsOpen()) {
+        host.AppendLog(Text(138));
+        ui.StopTimer(kHandshakeTimer);
+        return;
+    }
+    CloseImage();
+    imageFile = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    if (!imageFile) {
+        host.AppendLog(Text(277));
+        return;
+    }
+    OnUpgradeStep(restart != 0 ? 0 : 1);
+}
+
+void CEngine::OnUpgradeStep(int step) {
+    rawMode = 0;
+    linkMode = LM_UPGRADE;
+    if (step == 0) {
+        ClearQueues();
+        linkMode = LM_UPGRADE_ENTER;
+        SCmdItem record;
+        record.type = PT_SRS;
+        const uint16_t command = 0x2C21;
+        const uint8_t payload = 0x02;
+        const int32_t length = 1;
+        const int n = _MakeAPISendFrame(&command, &payload, &length, record.data);
+        if (n > 0) {
+            record.length = n;
+            pendingQueue.Push(record);
+        }
+        PostWorker(WM_CMD_START, LM_UPGRADE_ENTER, 1);
+    } else if (step == 1) {
+        handshakeCount = 0;
+        host.ShowProgress(5);
+        ui.StartTimer(kHandshakeTimer, timings.handshakeMs, [this] { OnHandshakeTimer(); });
+        host.SetJobRunning(true);
+    } else if (step == 2) {
+        ClearQueues();
+        SCmdItem block;
+        block.type = PT_UPGRADE_BLOCK;
+        for (bool first = true; BuildBlockFrame(first, block) > 0; first = false)
+            pendingQueue.Push(block);
+        if (pendingQueue.IsEmpty()) return;
+        SCmdItem enable;
+        enable.type = PT_UPGRADE_ENABLE;
+        std::memcpy(enable.data, kEnable, sizeof kEnable);
+        enable.length = sizeof kEnable;
+        pendingQueue.Push(enable);
+        ShowJobProgress(271);
+        PostWorker(WM_CMD_START, LM_UPGRADE, 0);
+        host.SetJobRunning(true);
+    }
+}
+
+void CEngine::OnHandshakeTimer() {
+    if (!serial.IsOpen()) {
+        host.AppendLog(Text(138));
+        ui.StopTimer(kHandshakeTimer);
+        return;
+    }
+    linkMode = LM_UPGRADE;
+    SendData(kHandshake, sizeof kHandshake);
+    if (displayPacket) {
+        const std::string body =
+            hexShow ? BytesToHex(kHandshake, sizeof kHandshake, false)
+                    : std::string(reinterpret_cast<const char*>(kHandshake), sizeof kHandshake);
+        host.AppendLog(Format("[Recv COM Data,Size(%d)]", 6) + body);
+    }
+    if (++handshakeCount % 10 == 0) host.AppendLog(Text(276));
+}
+
+int CEngine::BuildBlockFrame(bool first, SCmdItem& record) {
+    if (!imageFile) return 0;
+    uint8_t frame[kBlockFrameLength];
+    if (first) blockAddress = 0;
+    const size_t n = std::fread(frame + 6, 1, kBlockBytes, imageFile);
+    if (!first) blockAddress += 16;
+    if (n == 0 || (!first && blockAddress == kAddressLimit)) {
+        CloseImage();
+        return 0;
+    }
+    frame[0] = 0xFE;
+    frame[1] = 0x42;
+    frame[2] = 0x4D;
+    frame[3] = 0x01;
+    frame[4] = blockAddress & 0xFF;
+    frame[5] = (blockAddress >> 8) & 0xFF;
+    if (n < kBlockBytes) {
+        std::memset(frame + 6 + n, 0xFF, kBlockBytes - n);
+        CloseImage(); // the last block
+    }
+    uint8_t fcs = 0;
+    for (int i = 1; i < kBlockFrameLength - 1; ++i)
+        fcs ^= frame[i];
+    frame[kBlockFrameLength - 1] = fcs;
+    std::memcpy(record.data, frame, kBlockFrameLength);
+    record.length = kBlockFrameLength;
+    return kBlockFrameLength;
+}
+
+void CEngine::OnUpgradeReply(const SApiResult& reply) {
+    switch (reply.command) {
+    case 0x2C61: // the application accepted the restart into the boot loader
+        OnCmdResult(reply.success, reply.type ? reply.type : PT_SRS);
+        replyEvent.Set();
+        OnUpgradeStep(1);
+        break;
+    case 0x844D: // handshake answered
+        // A late second answer while blocks are being sent must not rebuild the queue in use.
+        if (!ui.IsTimerRunning(kHandshakeTimer)) break;
+        ui.StopTimer(kHandshakeTimer);
+        OnUpgradeStep(2);
+        host.AppendLog(Text(275));
+        break;
+    case 0x814D: // block written
+        host.StepProgress(host.GetProgressMax() - pendingQueue.GetCount());
+        replyEvent.Set();
+        break;
+    case 0x834D: // image enabled
+        host.AppendLog(Text(273));
+        host.StepProgress(host.GetProgressMax() - pendingQueue.GetCount());
+        host.SetJobRunning(false);
+        replyEvent.Set();
+        break;
+    default:
+        break;
+    }
+}
