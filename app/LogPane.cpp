@@ -1,0 +1,102 @@
+#include "LogPane.h"
+
+#include "TextUtil.h"
+#include "UiText.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kTemplate = 102;
+}
+
+CLogPane::CLogPane(QWidget* parent) : QGroupBox(UiCaption(kTemplate, 1066, "Log"), parent) {
+    edit = new QPlainTextEdit(this);
+    edit->setObjectName("log");
+    edit->setReadOnly(true);
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setUndoRedoEnabled(false);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    clearButton = new QPushButton(UiCaption(kTemplate, 1007, "Clear Log"), this);
+    displayPacketBox = new QCheckBox(UiCaption(kTemplate, 1059, "Display packet"), this);
+    hexShowBox = new QCheckBox(UiCaption(kTemplate, 1060, "Hex show"), this);
+    hexShowBox->setEnabled(false);
+
+    connect(clearButton, &QPushButton::clicked, this, &CLogPane::Clear);
+    connect(displayPacketBox, &QCheckBox::clicked, this, &CLogPane::ApplyDisplayPacket);
+    connect(hexShowBox, &QCheckBox::clicked, this, &CLogPane::hexShowChanged);
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(clearButton);
+    controls->addWidget(displayPacketBox);
+    controls->addWidget(hexShowBox);
+    controls->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(edit);
+    layout->addLayout(controls);
+}
+
+void CLogPane::AppendLog(const QString& text) {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { AppendOnUiThread(text); }, Qt::QueuedConnection);
+        return;
+    }
+    AppendOnUiThread(text);
+}
+
+void CLogPane::AppendOnUiThread(const QString& text) {
+    if (LineCount() > kMaxLines) edit->clear();
+    // The text field keeps "\n" line ends: CR LF inside a message is one line break, and a lone CR
+    // (raw received text) is no line break, as in a plain text field.
+    QString message = text;
+    message.replace("\r\n", "\n").remove(QChar('\r'));
+    const QString entry = "[" + QString::fromStdString(FormatTimeStamp()) + "]\n" + message + "\n";
+    QTextCursor cursor(edit->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(entry);
+    edit->setTextCursor(cursor);
+    edit->ensureCursorVisible();
+}
+
+void CLogPane::Clear() {
+    edit->clear();
+}
+
+int CLogPane::LineCount() const {
+    return edit->document()->blockCount();
+}
+
+QString CLogPane::Text() const {
+    return edit->toPlainText();
+}
+
+void CLogPane::ApplyDisplayPacket(bool on) {
+    hexShowBox->setEnabled(on);
+    emit displayPacketChanged(on);
+}
+
+void CLogPane::SetDisplayPacket(bool on) {
+    displayPacketBox->setChecked(on);
+    ApplyDisplayPacket(on);
+}
+
+void CLogPane::SetHexShow(bool on) {
+    hexShowBox->setChecked(on);
+    emit hexShowChanged(on);
+}
+
+bool CLogPane::DisplayPacket() const {
+    return displayPacketBox->isChecked();
+}
+bool CLogPane::HexShow() const {
+    return hexShowBox->isChecked();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QString>
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+
+// The "Log" group of the main window: the read-only log text (1006), "Clear Log" (1007),
+// "Display packet" (1059) and "Hex show" (1060). Every report to the operator lands here.
+class CLogPane : public QGroupBox {
+    Q_OBJECT
+  public:
+    // Past this many lines (counted before an entry is added) the whole history is dropped.
+    static constexpr int kMaxLines = 256;
+
+    explicit CLogPane(QWidget* parent = nullptr);
+
+    // Appends one entry "[YYYY-MM-DD hh:mm:ss]" CR LF text CR LF. Safe from any thread: a call
+    // from another thread is queued to the window thread, and an entry is appended as a whole.
+    void AppendLog(const QString& text);
+    void Clear();
+    // Lines as the text field counts them (an empty pane has one).
+    int LineCount() const;
+    QString Text() const;
+
+    // Restores the two boxes (start-up) and applies their rules as a click would.
+    void SetDisplayPacket(bool on);
+    void SetHexShow(bool on);
+    bool DisplayPacket() const;
+    bool HexShow() const;
+
+    QPlainTextEdit* Edit() const { return edit; }
+    QPushButton* ClearButton() const { return clearButton; }
+    QCheckBox* DisplayPacketBox() const { return displayPacketBox; }
+    QCheckBox* HexShowBox() const { return hexShowBox; }
+
+  signals:
+    // The packet switches changed (click or restore); the window hands them to the engine.
+    void displayPacketChanged(bool on);
+    void hexShowChanged(bool on);
+
+  private:
+    void AppendOnUiThread(const QString& text);
+    void ApplyDisplayPacket(bool on);
+
+    QPlainTextEdit* edit = nullptr;
+    QPushButton* clearButton = nullptr;
+    QCheckBox* displayPacketBox = nullptr;
+    QCheckBox* hexShowBox = nullptr;
+};
