@@ -1,0 +1,350 @@
+#include "CalyraDlg.h"
+
+#include "CmdConfigDialog.h"
+#include "CommSettings.h"
+#include "Engine.h"
+#include "EngineConsoleLink.h"
+#include "LanguageIndex.h"
+#include "LocalDialog.h"
+#include "LogPane.h"
+#include "MessageBoxCustom.h"
+#include "PendingParts.h"
+#include "QtUiWaker.h"
+#include "RemoteDialog.h"
+#include "TextUtil.h"
+#include "UiText.h"
+#include "WaitDialog.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kTemplate = CCalyraDlg::kTemplateId;
+
+QPushButton* MakeButton(QWidget* parent, int id, const char* english, const char* name) {
+    auto* button = new QPushButton(UiCaption(kTemplate, id, english), parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+} // namespace
+
+CCalyraDlg::CCalyraDlg(STimings timings, QWidget* parent) : QWidget(parent) {
+    waker = std::make_unique<CQtUiWaker>(dispatcher);
+    engine = std::make_unique<CEngine>(*this, dispatcher, timings);
+    consoleLink = std::make_unique<CEngineConsoleLink>(*engine);
+
+    setWindowTitle(UiCaption(kTemplate, 0, "Calyra"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(240, 240, 240));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    SetMainDlg(this);
+    progress = new CWaitDialog(this);
+    BuildControls();
+    RestoreSettings();
+
+    portRefresh.setInterval(timings.portRefreshMs);
+    connect(&portRefresh, &QTimer::timeout, this, &CCalyraDlg::RefreshPortList);
+    RefreshPortList();
+    portRefresh.start();
+
+    ConnectEngine();
+    ResetPages();
+}
+
+CCalyraDlg::~CCalyraDlg() {
+    portRefresh.stop();
+    // The engine stops its worker and closes the port while the pages and the log still exist.
+    consolePage->SetLink(nullptr);
+    consoleLink.reset();
+    engine.reset();
+    waker.reset();
+    if (GetMainDlg() == this) SetMainDlg(nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Controls
+
+void CCalyraDlg::BuildControls() {
+    comm = new CCommSettings(this);
+    connect(comm->OpenButton(), &QPushButton::clicked, this, &CCalyraDlg::OnOpenCom);
+
+    auto* deviceGroup = new QGroupBox(UiCaption(kTemplate, 1054, "Device"), this);
+    deviceTabs = new QTabWidget(deviceGroup);
+    deviceTabs->setObjectName("deviceTabs");
+    (new QVBoxLayout(deviceGroup))->addWidget(deviceTabs);
+
+    auto* configGroup = new QGroupBox(UiCaption(kTemplate, 1056, "Config"), this);
+    configTabs = new QTabWidget(configGroup);
+    configTabs->setObjectName("configTabs");
+    (new QVBoxLayout(configGroup))->addWidget(configTabs);
+    BuildPages();
+
+    collapseButton = MakeButton(this, 1057, "<<", "collapseButton");
+    connect(collapseButton, &QPushButton::clicked, this, &CCalyraDlg::ToggleCollapse);
+
+    logLine = new QFrame(this);
+    logLine->setFrameShape(QFrame::VLine);
+    logLine->setFrameShadow(QFrame::Sunken);
+    logPane = new CLogPane(this);
+    logPane->setMinimumWidth(330);
+
+    auto* topMiddle = new QHBoxLayout;
+    topMiddle->addWidget(BuildActionGroup(), 1);
+    topMiddle->addWidget(BuildLanguageGroup());
+    auto* middle = new QVBoxLayout;
+    middle->addLayout(topMiddle);
+    middle->addWidget(configGroup, 1);
+    middle->addWidget(collapseButton, 0, Qt::AlignRight);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(deviceGroup);
+    body->addLayout(middle, 1);
+    body->addWidget(logLine);
+    body->addWidget(logPane);
+
+    auto* root = new QVBoxLayout(this);
+    root->addWidget(comm);
+    root->addLayout(body, 1);
+    // The window cannot be resized: it takes the size of its contents, also when collapsed.
+    root->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QWidget* CCalyraDlg::BuildActionGroup() {
+    auto* group = new QGroupBox(UiCaption(kTemplate, 1055, "Action"), this);
+    loadButton = MakeButton(group, 1008, "Load Params", "loadButton");
+    saveButton = MakeButton(group, 1010, "Save Params", "saveButton");
+    restartButton = MakeButton(group, 1012, "Restart", "restartButton");
+    factoryButton = MakeButton(group, 1013, "Factory", "factoryButton");
+    importButton = MakeButton(group, 1014, "Import Config", "importButton");
+    exportButton = MakeButton(group, 1015, "Export Config", "exportButton");
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(loadButton, 0, 0);
+    grid->addWidget(saveButton, 0, 1);
+    grid->addWidget(restartButton, 0, 2);
+    grid->addWidget(factoryButton, 1, 0);
+    grid->addWidget(importButton, 1, 1);
+    grid->addWidget(exportButton, 1, 2);
+    return group;
+}
+
+QWidget* CCalyraDlg::BuildLanguageGroup() {
+    auto* group = new QGroupBox(UiCaption(kTemplate, 1068, "Select language"), this);
+    auto* label = new QLabel(UiCaption(kTemplate, ID_LANGUAGE_LABEL, "Language"), group);
+    languageList = new QComboBox(group);
+    languageList->setObjectName("languageList");
+    languageList->addItem(UiText(165)); // index 0: Chinese
+    languageList->addItem(UiText(164)); // index 1: English
+    label->setBuddy(languageList);
+    auto* layout = new QHBoxLayout(group);
+    layout->addWidget(label);
+    layout->addWidget(languageList);
+    connect(languageList, &QComboBox::activated, this, &CCalyraDlg::OnLanguageSelected);
+    return group;
+}
+
+void CCalyraDlg::BuildPages() {
+    localPage = new CLocalDialog(deviceTabs);
+    remotePage = new CRemoteDialog(deviceTabs);
+    deviceTabs->addTab(localPage, UiText(166));
+    deviceTabs->addTab(remotePage, UiText(167));
+    deviceTabs->setCurrentIndex(0);
+    connect(deviceTabs, &QTabWidget::currentChanged, this, &CCalyraDlg::OnDeviceTabChanged);
+
+    networkPage = new CBaseConfigDialog(configTabs);
+    advancedPage = new CAdvConfigDialog(configTabs);
+    ioPage = new CIOConfigDialog(configTabs);
+    encryptPage = new CEncryptConfigDialog(configTabs);
+    consolePage = new CCmdConfigDialog(configTabs);
+    configTabs->addTab(networkPage, UiText(168));
+    configTabs->addTab(advancedPage, UiText(169));
+    configTabs->addTab(ioPage, UiText(170));
+    configTabs->addTab(encryptPage, UiText(171));
+    configTabs->addTab(consolePage, UiText(172));
+    configTabs->setCurrentIndex(0);
+}
+
+void CCalyraDlg::ConnectEngine() {
+    connect(loadButton, &QPushButton::clicked, this, [this] { engine->LoadParams(); });
+    connect(saveButton, &QPushButton::clicked, this, [this] { engine->SaveParams(); });
+    connect(restartButton, &QPushButton::clicked, this, [this] { engine->RestartModule(); });
+    connect(factoryButton, &QPushButton::clicked, this, [this] { engine->FactoryReset(); });
+    connect(importButton, &QPushButton::clicked, this, &CCalyraDlg::OnImportConfig);
+    connect(exportButton, &QPushButton::clicked, this, &CCalyraDlg::OnExportConfig);
+    connect(progress, &CWaitDialog::abortRequested, this, [this] { engine->OnJobAbort(); });
+    connect(logPane, &CLogPane::displayPacketChanged, this, [this](bool on) { engine->displayPacket = on; });
+    connect(logPane, &CLogPane::hexShowChanged, this, [this](bool on) { engine->hexShow = on; });
+    // The page and view actions reach the engine synchronously, as sent messages did.
+    connect(remotePage, &CRemoteDialog::nodeAction, this,
+            [this](int action, long value) { engine->OnNodeAction(action, value); });
+    consolePage->SetLink(consoleLink.get());
+    connect(consolePage, &CCmdConfigDialog::noticeRequested, this,
+            [this](const QString& text, const QString& caption, int style) {
+                ::CustomMessageBox(consolePage, text, caption, style);
+            });
+#ifdef CALYRA_HAVE_NETWORK_PAGE
+    connect(networkPage, &CBaseConfigDialog::nodeTypeChanged, this,
+            [this](int index) { engine->OnPageAction(index); });
+#endif
+    // The packet switches as restored from the settings.
+    engine->displayPacket = logPane->DisplayPacket();
+    engine->hexShow = logPane->HexShow();
+}
+
+void CCalyraDlg::RestoreSettings() {
+#ifdef CALYRA_HAVE_APP_SETTINGS
+    // Filled in when the settings file lands.
+#endif
+    languageIndex = ProcessLanguageIndex();
+    languageList->setCurrentIndex(languageIndex == 0 || languageIndex == 1 ? languageIndex : -1);
+    logPane->SetDisplayPacket(true);
+    logPane->SetHexShow(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Port
+
+void CCalyraDlg::OnOpenCom() {
+    if (engine->IsOpen()) {
+        engine->ClosePort();
+        ShowPortClosed();
+        return;
+    }
+    const SLineSettings s = comm->Settings();
+    if (!engine->OpenPort(s.portNumber, s.baudRate, s.dataBits, s.parity, s.stopBits)) {
+        const std::string& reason = engine->serial.LastErrorText();
+        AppendLog(UiText(226) + (reason.empty() ? QString() : " " + QString::fromStdString(reason)));
+        return;
+    }
+    comm->SetPortOpen(true);
+    comm->OpenButton()->setText(UiText(163));
+    AppendLog(UiText(225));
+    AppendLog(QString::fromStdString(Format(Text(TXT_OPENED_DEVICE).c_str(),
+                                            comm->PortList()->currentText().toStdString().c_str(),
+                                            engine->serial.DevicePath().c_str())));
+}
+
+void CCalyraDlg::ShowPortClosed() {
+    comm->SetPortOpen(false);
+    comm->OpenButton()->setText(UiText(162));
+    AppendLog(UiText(224));
+}
+
+void CCalyraDlg::PortClosed() {
+    ShowPortClosed();
+}
+
+void CCalyraDlg::RefreshPortList() {
+    const std::vector<SSerInfo>& list = ports.Get();
+    QStringList names;
+    QStringList devices;
+    names.reserve(static_cast<int>(list.size()));
+    for (const SSerInfo& info : list) {
+        names << QString::fromStdString(ListName(info));
+        devices << QString::fromStdString(info.devicePath);
+    }
+    if (!engine->IsOpen()) {
+        comm->UpdatePorts(names, devices);
+    } else if (comm->OpenPortVanished(names)) {
+        engine->PortVanished();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tabs, locks, collapse, language
+
+void CCalyraDlg::OnDeviceTabChanged(int index) {
+    LockActionButtons(index != 0);
+}
+
+void CCalyraDlg::LockActionButtons(bool lock) {
+    for (QPushButton* b : {factoryButton, loadButton, saveButton, restartButton, importButton, exportButton})
+        b->setEnabled(!lock);
+}
+
+void CCalyraDlg::SetJobRunning(bool running) {
+    if (deviceTabs->currentIndex() == 0) LockActionButtons(running);
+    // Only the tab bars: the pages themselves stay usable while a job runs.
+    configTabs->tabBar()->setEnabled(!running);
+    deviceTabs->tabBar()->setEnabled(!running);
+    comm->OpenButton()->setEnabled(!running);
+    languageList->setEnabled(!running);
+}
+
+void CCalyraDlg::ToggleCollapse() {
+    collapsed = !collapsed;
+    logLine->setVisible(!collapsed);
+    logPane->setVisible(!collapsed);
+    collapseButton->setText(collapsed ? ">>" : "<<");
+}
+
+void CCalyraDlg::OnLanguageSelected(int index) {
+    if (index < 0 || index == languageIndex) return;
+    if (::CustomMessageBox(this, UiText(173), QString(), MB_STYLE_YESNO) != MB_RESULT_YES) {
+        languageList->setCurrentIndex(languageIndex == 0 || languageIndex == 1 ? languageIndex : -1);
+        return;
+    }
+#ifdef CALYRA_HAVE_RESTART
+    // Filled in when the restart lands.
+#endif
+    if (engine->IsOpen()) OnOpenCom();
+    hide();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window events
+
+void CCalyraDlg::closeEvent(QCloseEvent* event) {
+    if (IsProgressShown()) {
+        ::CustomMessageBox(this, UiText(270), QString(), MB_STYLE_OK);
+        event->ignore();
+        return;
+    }
+    portRefresh.stop();
+    progress->hide();
+    engine->ClosePort();
+    SaveSettingsOnClose();
+    event->accept();
+}
+
+void CCalyraDlg::SaveSettingsOnClose() {
+#ifdef CALYRA_HAVE_APP_SETTINGS
+    // Filled in when the settings file lands.
+#endif
+}
+
+void CCalyraDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter reaches the focused control first and ends here: it never presses a default button
+    // or closes the window. Escape never closes the window.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CCalyraDlg::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && !isMinimized() && IsProgressShown())
+        progress->ShowProgress(5);
+    QWidget::changeEvent(event);
+}
+
+void CCalyraDlg::moveEvent(QMoveEvent* event) {
+    if (progress) progress->CenterOverOwner();
+    QWidget::moveEvent(event);
+}

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "EngineHost.h"
+#include "MainDlgAccess.h"
+#include "PortEnum.h"
+#include "Timings.h"
+#include "UiDispatcher.h"
+
+#include <QRect>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class CAdvConfigDialog;
+class CBaseConfigDialog;
+class CCmdConfigDialog;
+class CCommSettings;
+class CEngineConsoleLink;
+class CEncryptConfigDialog;
+class CEngine;
+class CIOConfigDialog;
+class CLocalDialog;
+class CLogPane;
+class CQtUiWaker;
+class CRemoteDialog;
+class CWaitDialog;
+class QComboBox;
+class QFrame;
+class QPushButton;
+class QTabWidget;
+
+// The program's only top-level window (template 102): the communication settings, the device and
+// configuration tabs with their seven pages, the action buttons, the language selector and the
+// log. It owns the engine and is the engine's host: every engine request to the window lands here.
+class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
+    Q_OBJECT
+  public:
+    enum { kTemplateId = 102, kPortRefreshTimer = 5 };
+    // Captions without a control ID of their own in the template.
+    enum { ID_LANGUAGE_LABEL = 5000 };
+
+    explicit CCalyraDlg(STimings timings = STimings(), QWidget* parent = nullptr);
+    ~CCalyraDlg() override;
+
+    // ---- Window operations ----
+    // Open COM / Close COM toggle.
+    void OnOpenCom();
+    void LockActionButtons(bool lock);
+    void OnImportConfig();
+    void OnExportConfig();
+    // One tick of the port list refresh (timer 5).
+    void RefreshPortList();
+    // The "<<" / ">>" button.
+    void ToggleCollapse();
+    bool IsCollapsed() const { return collapsed; }
+    // The language selector's change (index of the list).
+    void OnLanguageSelected(int index);
+
+    // ---- IMainDlg ----
+    void AppendLog(const QString& text) override;
+    CEngine& Engine() override { return *engine; }
+    QWidget* Widget() override { return this; }
+    int LanguageIndex() const override { return languageIndex; }
+
+    // ---- IEngineHost ----
+    void AppendLog(const std::string& text) override;
+    void ResetPages() override;
+    void CollectParamList(std::vector<SCmdItem>& list) override;
+    void SetParam(int code, const std::string& value) override;
+    void SetPinCaptions(bool numbered) override;
+    void EnableSleepSettings(bool enable) override;
+    void HideLinkKey(bool hide) override;
+    void SetSoftVersion(const std::string& text) override;
+    void SetBootVersion(const std::string& text) override;
+    void SetOwnAddress(int address) override;
+    void AddNode(const std::string& address, const std::string& status, const std::string& mac,
+                 const std::string& nodeType) override;
+    void EndSearch() override;
+    void StopAutoSearch() override;
+    void RememberNewAddress(const std::string& address) override;
+    void SetProgressText(const std::string& text) override;
+    void ShowProgress(int showCommand) override;
+    void SetProgressRange(int low, int high) override;
+    int GetProgressMax() override;
+    void StepProgress(int position) override;
+    bool IsProgressShown() override;
+    int CustomMessageBox(const std::string& text, int style) override;
+    void SetJobRunning(bool running) override;
+    int ConfigModeIndex() override;
+    void ImportConfig() override { OnImportConfig(); }
+    void ExportConfig() override { OnExportConfig(); }
+    void PortClosed() override;
+
+    // ---- Parts, for the application and the tests ----
+    CCommSettings* Comm() const { return comm; }
+    CLogPane* Log() const { return logPane; }
+    CWaitDialog* Progress() const { return progress; }
+    QTabWidget* DeviceTabs() const { return deviceTabs; }
+    QTabWidget* ConfigTabs() const { return configTabs; }
+    QComboBox* LanguageList() const { return languageList; }
+    QPushButton* CollapseButton() const { return collapseButton; }
+    QPushButton* LoadButton() const { return loadButton; }
+    QPushButton* SaveButton() const { return saveButton; }
+    QPushButton* RestartButton() const { return restartButton; }
+    QPushButton* FactoryButton() const { return factoryButton; }
+    QPushButton* ImportButton() const { return importButton; }
+    QPushButton* ExportButton() const { return exportButton; }
+    CBaseConfigDialog* NetworkPage() const { return networkPage; }
+    CAdvConfigDialog* AdvancedPage() const { return advancedPage; }
+    CIOConfigDialog* IoPage() const { return ioPage; }
+    CEncryptConfigDialog* EncryptPage() const { return encryptPage; }
+    CCmdConfigDialog* ConsolePage() const { return consolePage; }
+    CLocalDialog* LocalPage() const { return localPage; }
+    CRemoteDialog* RemotePage() const { return remotePage; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+  private:
+    void BuildControls();
+    QWidget* BuildActionGroup();
+    QWidget* BuildLanguageGroup();
+    void BuildPages();
+    void ConnectEngine();
+    void RestoreSettings();
+    void OnDeviceTabChanged(int index);
+    // The closed state: lists enabled by the rules, caption "Open Com", text 224 in the log.
+    void ShowPortClosed();
+    void SaveSettingsOnClose();
+
+    // Declared first, destroyed last: the engine's close may still run window tasks.
+    CUiDispatcher dispatcher;
+    std::unique_ptr<CQtUiWaker> waker;
+    std::unique_ptr<CEngine> engine;
+    std::unique_ptr<CEngineConsoleLink> consoleLink;
+    CPortList ports;
+    QTimer portRefresh;
+    int languageIndex = 1;
+    bool collapsed = false;
+
+    CCommSettings* comm = nullptr;
+    CLogPane* logPane = nullptr;
+    CWaitDialog* progress = nullptr;
+    QTabWidget* deviceTabs = nullptr;      // 1024
+    QTabWidget* configTabs = nullptr;      // 1009
+    QComboBox* languageList = nullptr;     // 1067
+    QPushButton* loadButton = nullptr;     // 1008
+    QPushButton* saveButton = nullptr;     // 1010
+    QPushButton* restartButton = nullptr;  // 1012
+    QPushButton* factoryButton = nullptr;  // 1013
+    QPushButton* importButton = nullptr;   // 1014
+    QPushButton* exportButton = nullptr;   // 1015
+    QPushButton* collapseButton = nullptr; // 1057
+    QFrame* logLine = nullptr;             // 1058
+    CLocalDialog* localPage = nullptr;
+    CRemoteDialog* remotePage = nullptr;
+    CBaseConfigDialog* networkPage = nullptr;
+    CAdvConfigDialog* advancedPage = nullptr;
+    CIOConfigDialog* ioPage = nullptr;
+    CEncryptConfigDialog* encryptPage = nullptr;
+    CCmdConfigDialog* consolePage = nullptr;
+};

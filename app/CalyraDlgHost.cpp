@@ -1,0 +1,124 @@
+// The main window as the engine's host: log, pages, device views, progress dialog, prompts and
+// parameter set files.
+#include "CalyraDlg.h"
+
+#include "CommSettings.h"
+#include "Engine.h"
+#include "LanguageIndex.h"
+#include "LocalDialog.h"
+#include "LogPane.h"
+#include "MessageBoxCustom.h"
+#include "ParamCatalogue.h"
+#include "PendingParts.h"
+#include "RemoteDialog.h"
+#include "UiText.h"
+#include "WaitDialog.h"
+
+#include <QTabWidget>
+
+void CCalyraDlg::AppendLog(const QString& text) {
+    logPane->AppendLog(text);
+}
+void CCalyraDlg::AppendLog(const std::string& text) {
+    logPane->AppendLog(QString::fromStdString(text));
+}
+
+void CCalyraDlg::ResetPages() {
+    networkPage->ClearParams();
+    encryptPage->ClearParams();
+    ioPage->ClearParams();
+    advancedPage->ClearParams();
+    localPage->ClearVersions();
+    logPane->Clear();
+    configTabs->setCurrentIndex(0);
+}
+
+void CCalyraDlg::CollectParamList(std::vector<SCmdItem>& list) {
+    for (IParamPage* page :
+         std::initializer_list<IParamPage*>{networkPage, advancedPage, ioPage, encryptPage})
+        page->GetParamList(list);
+}
+
+void CCalyraDlg::SetParam(int code, const std::string& value) {
+    const SParamInfo* info = FindParam(code);
+    if (!info) return;
+    switch (info->page) {
+    case PG_NETWORK:
+        networkPage->SetParam(code, value);
+        break;
+    case PG_ADVANCED:
+        advancedPage->SetParam(code, value);
+        break;
+    case PG_IO:
+        ioPage->SetParam(code, value);
+        break;
+    case PG_ENCRYPT:
+        encryptPage->SetParam(code, value);
+        break;
+    default:
+        break;
+    }
+}
+
+void CCalyraDlg::SetPinCaptions(bool numbered) {
+    ioPage->SetPinCaptions(numbered, languageIndex);
+}
+void CCalyraDlg::EnableSleepSettings(bool enable) {
+    advancedPage->EnableSleepSettings(enable);
+}
+void CCalyraDlg::HideLinkKey(bool hide) {
+    encryptPage->HideLinkKey(hide);
+}
+
+void CCalyraDlg::SetSoftVersion(const std::string& text) {
+    localPage->SetSoftVersion(text);
+}
+void CCalyraDlg::SetBootVersion(const std::string& text) {
+    localPage->SetBootVersion(text);
+}
+void CCalyraDlg::SetOwnAddress(int address) {
+    remotePage->SetOwnAddress(address);
+}
+void CCalyraDlg::AddNode(const std::string& address, const std::string& status, const std::string& mac,
+                         const std::string& nodeType) {
+    remotePage->AddNode(address, status, mac, nodeType);
+}
+void CCalyraDlg::EndSearch() {
+    remotePage->EndSearch();
+}
+void CCalyraDlg::StopAutoSearch() {
+    remotePage->StopAutoSearch();
+}
+void CCalyraDlg::RememberNewAddress(const std::string& address) {
+    remotePage->RememberNewAddress(address);
+}
+
+void CCalyraDlg::SetProgressText(const std::string& text) {
+    progress->SetProgressText(QString::fromStdString(text));
+}
+void CCalyraDlg::ShowProgress(int showCommand) {
+    progress->ShowProgress(showCommand);
+}
+void CCalyraDlg::SetProgressRange(int low, int high) {
+    progress->SetProgressRange(low, high);
+}
+int CCalyraDlg::GetProgressMax() {
+    return progress->GetProgressMax();
+}
+void CCalyraDlg::StepProgress(int position) {
+    progress->StepProgress(position);
+}
+bool CCalyraDlg::IsProgressShown() {
+    return progress->IsProgressShown() != 0;
+}
+
+int CCalyraDlg::CustomMessageBox(const std::string& text, int style) {
+    return ::CustomMessageBox(this, QString::fromStdString(text), QString(), style);
+}
+
+int CCalyraDlg::ConfigModeIndex() {
+    return comm->ConfigModeIndex();
+}
+
+void CCalyraDlg::OnImportConfig() {}
+void CCalyraDlg::OnExportConfig() {}
