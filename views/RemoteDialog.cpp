@@ -64,7 +64,7 @@ CRemoteDialog::CRemoteDialog(QWidget* parent) : QWidget(parent) {
     connect(manualRadio, &QRadioButton::clicked, this, &CRemoteDialog::OnModeClicked);
     connect(searchButton, &QPushButton::clicked, this, &CRemoteDialog::OnSearchClicked);
     connect(&autoTimer, &QTimer::timeout, this, &CRemoteDialog::StartAutoSearch);
-    connect(&countdownTimer, &QTimer::timeout, this, &CRemoteDialog::OnCountdownTick);
+    connect(&countdownTimer, &QTimer::timeout, this, &CRemoteDialog::CountdownTick);
     connect(nodeList, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { OpenContextMenu(pos); });
 
@@ -133,7 +133,7 @@ void CRemoteDialog::OnSearchClicked() {
     emit nodeAction(NA_SEARCH, 0);
 }
 
-void CRemoteDialog::OnCountdownTick() {
+void CRemoteDialog::CountdownTick() {
     ++countdown;
     const int remaining = kSearchSeconds - countdown;
     searchButton->setText(QString::fromStdString(Format("%ds", remaining)));

@@ -68,6 +68,8 @@ class CRemoteDialog : public QWidget {
     // Timing of the two timers; tests shorten them.
     void SetTickPeriod(int ms) { tickPeriod = ms; }
     void SetMinuteLength(int ms) { minuteLength = ms; }
+    // One tick of the countdown timer: counts, shows the seconds left, ends the search at 0.
+    void CountdownTick();
 
     // Runs a context menu command on the row holding the selection mark.
     void RunMenuCommand(int itemId);
@@ -99,7 +101,6 @@ class CRemoteDialog : public QWidget {
     void OnModeClicked();
     void OnSearchClicked();
     void StartAutoSearch();
-    void OnCountdownTick();
     void BeginCountdown();
     void SetRadiosEnabled(bool on);
     QTreeWidgetItem* MarkedRow() const;
