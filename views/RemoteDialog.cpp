@@ -152,14 +152,14 @@ void CRemoteDialog::StopAutoSearch() {
     autoTimer.stop();
 }
 
-QString CRemoteDialog::StatusText(int status) {
+QString CRemoteDialog::StatusText(long long status) {
     static const char* const texts[] = {"正常",           "未进入网络",           "网络中不存在该地址",
                                         "对方设备未回应", "对方设备未开启此管脚", "无效的值"};
     if (status < 0 || status > 5) return {};
     return QString::fromUtf8(texts[status]);
 }
 
-QString CRemoteDialog::NodeTypeText(int nodeType) {
+QString CRemoteDialog::NodeTypeText(long long nodeType) {
     static const char* const texts[] = {"协调器", "路由设备", "终端设备"};
     if (nodeType < 0 || nodeType > 2) return {};
     return QString::fromUtf8(texts[nodeType]);
@@ -168,8 +168,8 @@ QString CRemoteDialog::NodeTypeText(int nodeType) {
 void CRemoteDialog::AddNode(const std::string& address, const std::string& status, const std::string& mac,
                             const std::string& nodeType) {
     if (DecimalValue(address) == ownAddress) return;
-    if (StatusText(static_cast<int>(DecimalValue(status))).isEmpty()) return;
-    if (NodeTypeText(static_cast<int>(DecimalValue(nodeType))).isEmpty()) return;
+    if (StatusText(DecimalValue(status)).isEmpty()) return;
+    if (NodeTypeText(DecimalValue(nodeType)).isEmpty()) return;
     for (int i = 0; i < nodeList->topLevelItemCount(); ++i)
         if (EqualsNoCase(CellText(nodeList->topLevelItem(i), COL_MAC), mac)) return;
     const int rows = nodeList->topLevelItemCount();

@@ -62,8 +62,8 @@ class CRemoteDialog : public QWidget {
     void StopAutoSearch();
 
     // The page's own tables of search record codes (not shown in the list); empty when unknown.
-    static QString StatusText(int status);
-    static QString NodeTypeText(int nodeType);
+    static QString StatusText(long long status);
+    static QString NodeTypeText(long long nodeType);
 
     // Timing of the two timers; tests shorten them.
     void SetTickPeriod(int ms) { tickPeriod = ms; }

@@ -94,12 +94,18 @@ void RemoteDialogTest::addNode_data() {
     QTest::newRow("same mac in any case listed once")
         << -1 << QList<Record>{{"17", "0", "00124b00aa", "1"}, {"18", "0", "00124B00AA", "1"}}
         << QStringList{"Device1|17|00124b00aa"};
-    QTest::newRow("status outside 0..5 dropped")
-        << -1 << QList<Record>{{"1", "6", "M1", "0"}, {"2", "-1", "M2", "0"}, {"3", "x", "M3", "0"}}
-        << QStringList{"Device1|3|M3"}; // no number counts as 0
-    QTest::newRow("node type outside 0..2 dropped")
-        << -1 << QList<Record>{{"1", "0", "M1", "3"}, {"2", "0", "M2", "-1"}, {"3", "0", "M3", "2"}}
-        << QStringList{"Device1|3|M3"};
+    QTest::newRow("status outside 0..5 dropped") << -1
+                                                 << QList<Record>{{"1", "6", "M1", "0"},
+                                                                  {"2", "-1", "M2", "0"},
+                                                                  {"3", "x", "M3", "0"},
+                                                                  {"4", "4294967296", "M4", "0"}}
+                                                 << QStringList{"Device1|3|M3"}; // no number counts as 0
+    QTest::newRow("node type outside 0..2 dropped") << -1
+                                                    << QList<Record>{{"1", "0", "M1", "3"},
+                                                                     {"2", "0", "M2", "-1"},
+                                                                     {"3", "0", "M3", "2"},
+                                                                     {"4", "0", "M4", "4294967297"}}
+                                                    << QStringList{"Device1|3|M3"};
     QTest::newRow("address text kept as reported")
         << -1 << QList<Record>{{"0017", "0", "M1", "0"}} << QStringList{"Device1|0017|M1"};
 }
