@@ -3,6 +3,7 @@
 #include "ParamCatalogue.h"
 #include "TextUtil.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -82,11 +83,14 @@ std::optional<std::string> AcceptAtValue(int code, std::string_view text) {
             return std::nullopt;
         return UpperHex(text);
     }
-    // Plain digits only, at most five of them: a value beyond 16 bits is refused, not wrapped.
-    if (text.empty() || text.size() > 5) return std::nullopt;
+    // Plain digits only; leading zeros aside at most five of them, so a value beyond 16 bits is
+    // refused, never wrapped.
+    if (text.empty()) return std::nullopt;
     for (char c : text)
         if (c < '0' || c > '9') return std::nullopt;
-    long value = std::stol(std::string(text));
+    std::string_view digits = text.substr(std::min(text.find_first_not_of('0'), text.size() - 1));
+    if (digits.size() > 5) return std::nullopt;
+    long value = std::stol(std::string(digits));
     if (!NumberAccepted(*r, value)) return std::nullopt;
     return std::to_string(value);
 }
