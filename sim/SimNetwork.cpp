@@ -84,11 +84,13 @@ int CSimNetwork::StatusOf(uint16_t address) const {
     return it == forcedStatus.end() ? RS_OK : it->second;
 }
 
-Bytes CSimNetwork::HandleRequest(const Bytes& request, std::string& logLine) {
+CSimNetwork::SRequestOutcome CSimNetwork::HandleRequest(const Bytes& request) {
+    SRequestOutcome out;
+    std::string& logLine = out.logLine;
     if (request.size() < kRequestHeader) {
         logLine =
             "API remote malformed " + BytesToHex(request.data(), static_cast<int>(request.size()), false);
-        return {};
+        return out;
     }
     uint16_t node = static_cast<uint16_t>(request[0] | (request[1] << 8));
     std::string letters(request.begin() + 4, request.begin() + 7);
@@ -133,6 +135,10 @@ Bytes CSimNetwork::HandleRequest(const Bytes& request, std::string& logLine) {
     reply.push_back(static_cast<uint8_t>(status));
     reply.insert(reply.end(), replyValue.begin(), replyValue.end());
     // The reply leaves from the old address; the new one counts from the restart on.
-    if (restart) m->Restart(m == &local);
-    return reply;
+    if (restart) {
+        out.localRestarted = m == &local;
+        m->Restart(out.localRestarted);
+    }
+    out.reply = std::move(reply);
+    return out;
 }

@@ -38,9 +38,13 @@ class CSimNetwork {
     // acting on it; 0 restores normal answers.
     void SetStatus(uint16_t address, int status);
 
-    // Runs one remote AT request (payload of a 0x6224 frame). Returns the payload of the 0x6244
-    // reply (empty when the request is too short to answer) and a readable line for the log.
-    Bytes HandleRequest(const Bytes& request, std::string& logLine);
+    struct SRequestOutcome {
+        Bytes reply;                 // payload of the 0x6244 reply; empty when the request is too short
+        std::string logLine;         // the request as a readable line
+        bool localRestarted = false; // the request restarted the local module itself
+    };
+    // Runs one remote AT request (payload of a 0x6224 frame).
+    SRequestOutcome HandleRequest(const Bytes& request);
 
   private:
     int StatusOf(uint16_t address) const;

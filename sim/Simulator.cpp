@@ -329,10 +329,10 @@ void CSimulator::OnFrame(const SSimFrame& f) {
     }
     switch (f.command) {
     case SC_REMOTE_REQUEST: {
-        std::string logLine;
-        Bytes reply = network->HandleRequest(f.payload, logLine);
-        Log(logLine);
-        if (!reply.empty()) ReplyFrame(SC_REMOTE_REPLY, reply);
+        CSimNetwork::SRequestOutcome out = network->HandleRequest(f.payload);
+        Log(out.logLine);
+        if (!out.reply.empty()) ReplyFrame(SC_REMOTE_REPLY, out.reply);
+        if (out.localRestarted) RestartLocal();
         return;
     }
     case SC_RESTART_REQUEST:

@@ -28,7 +28,14 @@ struct SSimOptions {
 // A module on a pseudo-terminal: transparent state, "+++" into the configuration state, AT
 // commands for every parameter of the catalogue, "AT+API" into API frames with remote requests
 // to a simulated network, and the boot loader. Faults can be injected at any time from any
-// thread; every public operation is thread-safe.
+// thread; every public operation is thread-safe. Start resets the module and every fault.
+//
+// States: transparent (data is dropped: there is no radio peer; only "+++" and the boot loader
+// handshake are acted on), configuration (AT lines, see AtCommands.h), API (frames; "+++" between
+// frames returns to the configuration state), boot loader (frames only, until an image is
+// enabled; see BootLoader.h). "AT+SRS" and a restart request leave for the transparent state; a
+// restart request with payload 02 starts the boot loader. The handshake frame is answered in
+// every state, as by a module just powered up into its boot loader.
 class CSimulator {
   public:
     CSimulator();

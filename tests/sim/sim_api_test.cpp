@@ -160,3 +160,9 @@ TEST_F(SimApiTest, EscapeReturnsToAtCommands) {
     EXPECT_TRUE(sim.InApiMode());
     EXPECT_EQ(Remote(nodes[0], PT_CHA).success, 1);
 }
+
+TEST_F(SimApiTest, RequestToTheOwnAddressActsOnTheLocalModule) {
+    EXPECT_EQ(std::string(Remote(sim.LocalAddress(), PT_MID).texts[0]), sim.LocalParam(PT_MID));
+    EXPECT_EQ(Remote(sim.LocalAddress(), PT_SRS).success, 1);
+    EXPECT_FALSE(sim.InApiMode()); // the local module restarted
+}

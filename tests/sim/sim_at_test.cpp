@@ -197,7 +197,7 @@ TEST_F(SimTest, RestartKeepsOnlySavedValuesAndLeavesTheConfigurationState) {
 // ---- network search ----
 
 TEST_F(SimTest, SearchRecordsArriveOneByOne) {
-    sim.SetNwsGap(30);
+    sim.SetNwsGap(50);
     ASSERT_TRUE(EnterConfig());
     port.Write("AT+NWS\r\n");
     auto chunks =
@@ -207,7 +207,7 @@ TEST_F(SimTest, SearchRecordsArriveOneByOne) {
     ASSERT_EQ(chunks.size(), 3u);
     for (size_t i = 0; i < chunks.size(); ++i) {
         if (i > 0) {
-            EXPECT_GE(chunks[i].at - chunks[i - 1].at, std::chrono::milliseconds(20));
+            EXPECT_GE(chunks[i].at - chunks[i - 1].at, std::chrono::milliseconds(30));
         }
         SCmdResult r;
         EXPECT_EQ(Parse(chunks[i].bytes, i == 0 ? PT_NWS : PT_NONE, 0, r),
