@@ -8,7 +8,7 @@
 // What the window and the engine ask of each of the four parameter pages (network, advanced,
 // IO, encryption). The controls are the values: the page keeps no copy of its own.
 class IParamPage {
-public:
+  public:
     virtual ~IParamPage() = default;
     // The setter of a parameter code shown on this page (see the catalogue's page field);
     // codes of other pages are ignored.
