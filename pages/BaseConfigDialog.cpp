@@ -76,7 +76,6 @@ void CBaseConfigDialog::BuildControls() {
     for (QWidget* w : {static_cast<QWidget*>(panIdValue), static_cast<QWidget*>(nodeAddressValue),
                        static_cast<QWidget*>(transAddressValue)}) {
         KeepPlaceWhenHidden(w);
-        w->setMinimumWidth(70);
     }
 
     const auto label = [this](int id, const char* english) {
@@ -116,10 +115,13 @@ void CBaseConfigDialog::BuildControls() {
         right->addWidget(value, row, 2);
         ++row;
     }
-    right->addWidget(label(ID_MAC_ADDRESS_LABEL, "MAC Address"), row, 0);
-    right->addWidget(macAddress, row++, 1, 1, 2);
-    right->addWidget(label(ID_DATA_INTERVAL_LABEL, "Data Interval(6-1980,Default:20 ms)"), row, 0);
-    right->addWidget(dataInterval, row++, 1, 1, 2);
+    // The long captions of the MAC address and the data interval run under the mode lists; every
+    // value field lines up in the last column, wide enough for the 16 characters of a MAC address.
+    right->addWidget(label(ID_MAC_ADDRESS_LABEL, "MAC Address"), row, 0, 1, 2);
+    right->addWidget(macAddress, row++, 2);
+    right->addWidget(label(ID_DATA_INTERVAL_LABEL, "Data Interval(6-1980,Default:20 ms)"), row, 0, 1, 2);
+    right->addWidget(dataInterval, row++, 2);
+    right->setColumnMinimumWidth(2, macAddress->fontMetrics().horizontalAdvance("0123456789ABCDEF") + 16);
     right->setRowStretch(row, 1);
 
     auto* columns = new QHBoxLayout(this);
