@@ -1,9 +1,13 @@
 #include "CalyraDlg.h"
 
+#include "AdvConfigDialog.h"
+#include "BaseConfigDialog.h"
 #include "CmdConfigDialog.h"
 #include "CommSettings.h"
+#include "EncryptConfigDialog.h"
 #include "Engine.h"
 #include "EngineConsoleLink.h"
+#include "IOConfigDialog.h"
 #include "LanguageIndex.h"
 #include "LocalDialog.h"
 #include "LogPane.h"
@@ -193,10 +197,8 @@ void CCalyraDlg::ConnectEngine() {
             [this](const QString& text, const QString& caption, int style) {
                 ::CustomMessageBox(consolePage, text, caption, style);
             });
-#ifdef CALYRA_HAVE_NETWORK_PAGE
     connect(networkPage, &CBaseConfigDialog::nodeTypeChanged, this,
             [this](int index) { engine->OnPageAction(index); });
-#endif
     // The packet switches as restored from the settings.
     engine->displayPacket = logPane->DisplayPacket();
     engine->hexShow = logPane->HexShow();

@@ -2,8 +2,12 @@
 // parameter set files.
 #include "CalyraDlg.h"
 
+#include "AdvConfigDialog.h"
+#include "BaseConfigDialog.h"
 #include "CommSettings.h"
+#include "EncryptConfigDialog.h"
 #include "Engine.h"
+#include "IOConfigDialog.h"
 #include "LanguageIndex.h"
 #include "LocalDialog.h"
 #include "LogPane.h"
