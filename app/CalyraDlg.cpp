@@ -9,6 +9,7 @@
 #include "EngineConsoleLink.h"
 #include "IOConfigDialog.h"
 #include "LanguageIndex.h"
+#include "LimitEdit.h"
 #include "LocalDialog.h"
 #include "LogPane.h"
 #include "MessageBoxCustom.h"
@@ -54,6 +55,9 @@ CCalyraDlg::CCalyraDlg(STimings timings, QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
 
     SetMainDlg(this);
+    // The range messages of the pages' fields are the program's own prompts.
+    CLimitEdit::SetNoticeHandler(
+        [](QWidget* owner, const QString& text) { ::CustomMessageBox(owner, text, QString(), MB_STYLE_OK); });
     progress = new CWaitDialog(this);
     BuildControls();
     RestoreSettings();
@@ -74,6 +78,7 @@ CCalyraDlg::~CCalyraDlg() {
     consoleLink.reset();
     engine.reset();
     waker.reset();
+    CLimitEdit::SetNoticeHandler(nullptr);
     if (GetMainDlg() == this) SetMainDlg(nullptr);
 }
 

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCALYRA_GUI=ON >/dev/null
 cmake --build build -j"${CALYRA_JOBS:-2}" --target calyra calyra-sim
 export CALYRA_PORTS_DIR=${CALYRA_PORTS_DIR:-$(mktemp -d)}
 build/bin/calyra-sim --alias COM1 --ports-dir "$CALYRA_PORTS_DIR" --nodes 3 &
