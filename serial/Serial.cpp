@@ -63,7 +63,7 @@ void CSerial::Wake() {
 }
 
 void CSerial::JoinEventThread() {
-    if (eventThread.joinable() && eventThread.get_id() != std::this_thread::get_id()) eventThread.join();
+    if (!OnEventThread() && eventThread.joinable()) eventThread.join();
 }
 
 bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity, int stopBits) {
@@ -71,7 +71,7 @@ bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity,
         Fail(EBUSY, RefusalText(devicePath, "the port is already open"));
         return false;
     }
-    if (eventThread.joinable() && eventThread.get_id() == std::this_thread::get_id()) {
+    if (OnEventThread()) {
         // Called from a notification of the previous connection, whose thread cannot end yet.
         Fail(EDEADLK, RefusalText(PortNameOf(portNumber), "cannot reopen from a port notification"));
         return false;
@@ -195,13 +195,12 @@ bool CSerial::Configure(unsigned baud, int dataBits, int parity, int stopBits) {
 }
 
 void CSerial::Close() {
-    if (eventThread.joinable()) {
+    if (OnEventThread()) {
+        stop = true; // from a notification: the thread ends when the notification returns
+    } else if (eventThread.joinable()) {
         stop = true;
-        if (eventThread.get_id() != std::this_thread::get_id()) {
-            Wake();
-            eventThread.join();
-        }
-        // From a notification: the thread sees the stop flag when the notification returns.
+        Wake();
+        eventThread.join();
     }
     std::scoped_lock guard(readLock, writeLock);
     const int f = fd.exchange(-1);

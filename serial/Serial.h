@@ -103,6 +103,9 @@ class CSerial {
     bool PurgeFd(int f, unsigned flags);
     int WriteFd(int f, const void* buffer, int size);
     void JoinEventThread();
+    // True on this port's event thread (known to the thread itself, so no race with Open
+    // assigning eventThread).
+    bool OnEventThread() const;
     void Wake();
     bool ReadLineCounts(int f, SLineCounts& counts) const;
     // Event thread: notifies line errors, breaks and modem line changes since the last look.

@@ -20,6 +20,9 @@ constexpr int kLineCheckMs = 100;
 // After a write: how often to look whether the driver's output queue has drained.
 constexpr int kTxCheckMs = 5;
 
+// The port whose event thread is the calling thread.
+thread_local const CSerial* eventThreadOf = nullptr;
+
 int Shorter(int timeout, int candidate) {
     return timeout < 0 || candidate < timeout ? candidate : timeout;
 }
@@ -31,6 +34,10 @@ int QueuedInput(int f) {
 }
 
 } // namespace
+
+bool CSerial::OnEventThread() const {
+    return eventThreadOf == this;
+}
 
 void CSerial::Notify(int message, long lParam) {
     if (ISerialOwner* o = owner.load()) o->OnSerialNotify(message, lParam);
@@ -122,6 +129,7 @@ bool CSerial::CheckLine(int f) {
 }
 
 void CSerial::EventLoop() {
+    eventThreadOf = this;
     const int f = fd.load();
     const bool lineChecks = countsSupported || modemSupported;
     // Parked: the owner left input unread. poll() would report it again at once, so the thread
