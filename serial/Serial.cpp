@@ -68,12 +68,12 @@ void CSerial::JoinEventThread() {
 
 bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity, int stopBits) {
     if (IsOpen()) {
-        Fail(EBUSY, RefusalText(devicePath, "the port is already open"));
+        Fail(0, RefusalText(devicePath, "the port is already open"));
         return false;
     }
     if (OnEventThread()) {
         // Called from a notification of the previous connection, whose thread cannot end yet.
-        Fail(EDEADLK, RefusalText(PortNameOf(portNumber), "cannot reopen from a port notification"));
+        Fail(0, RefusalText(PortNameOf(portNumber), "cannot reopen from a port notification"));
         return false;
     }
     JoinEventThread(); // a thread that ended by hang-up, or after a Close from a notification
@@ -84,12 +84,12 @@ bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity,
         portNumber >= 1 && portNumber <= kMaxPortNumber ? ResolvePortPath(portNumber) : "";
     devicePath = path.empty() ? PortNameOf(portNumber) : path;
     if (path.empty()) {
-        Fail(ENODEV, OpenFailureText(ENODEV, devicePath));
+        Fail(0, OpenFailureText(ENODEV, devicePath));
         return false;
     }
     const SLineSettings line{baud, dataBits, parity, stopBits};
     if (const std::string problem = LineSettingsProblem(line); !problem.empty()) {
-        Fail(EINVAL, RefusalText(devicePath, problem));
+        Fail(0, RefusalText(devicePath, problem));
         return false;
     }
 
@@ -149,7 +149,7 @@ bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity,
 bool CSerial::ConfigureFd(int f, unsigned baud, int dataBits, int parity, int stopBits) {
     const SLineSettings line{baud, dataBits, parity, stopBits};
     if (const std::string problem = LineSettingsProblem(line); !problem.empty()) {
-        Fail(EINVAL, RefusalText(devicePath, problem));
+        Fail(0, RefusalText(devicePath, problem));
         return false;
     }
     termios t{};

@@ -204,7 +204,7 @@ struct SOpenFailure {
     const char* name;
     unsigned port;
     std::function<SExpectedFailure(const CPortsFolder&)> prepare; // device "" : skip the case
-    int err;
+    int err;                                                      // 0: refused before the system was asked
 };
 
 class SerialOpenFailure : public ::testing::TestWithParam<SOpenFailure> {};
@@ -234,35 +234,36 @@ SExpectedFailure NoDevice(const std::string& device) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SerialOpenFailure,
-    ::testing::Values(
-        SOpenFailure{"PortZero", 0, [](const CPortsFolder&) { return NoDevice("COM0"); }, ENODEV},
-        SOpenFailure{"Port1025", 1025, [](const CPortsFolder&) { return NoDevice("COM1025"); }, ENODEV},
-        SOpenFailure{"MissingDevice", 64, [](const CPortsFolder&) { return NoDevice("/dev/ttyUSB31"); },
-                     ENOENT},
-        SOpenFailure{"DanglingAliasFallsBackToTheFixedDevice", 64,
-                     [](const CPortsFolder& f) {
-                         f.Alias(64, "/dev/pts/no-such-terminal");
-                         return NoDevice("/dev/ttyUSB31");
-                     },
-                     ENOENT},
-        SOpenFailure{"NotATerminal", kTestPort,
-                     [](const CPortsFolder& f) {
-                         const std::string file = WriteFile(f.path + "/plain-file", 0600);
-                         f.Alias(kTestPort, file);
-                         return SExpectedFailure{file, file + ": not a serial device"};
-                     },
-                     ENOTTY},
-        SOpenFailure{"PermissionDeniedNamesTheGroup", kTestPort,
-                     [](const CPortsFolder& f) {
-                         if (geteuid() == 0) return SExpectedFailure{};
-                         const std::string file = WriteFile(f.path + "/locked", 0000);
-                         f.Alias(kTestPort, file);
-                         const group* g = getgrgid(getegid());
-                         return SExpectedFailure{
-                             file, "Permission denied on " + file + ": join the group \"" +
-                                       std::string(g ? g->gr_name : "") + "\" and log in again."};
-                     },
-                     EACCES}),
+    ::testing::Values(SOpenFailure{"PortZero", 0, [](const CPortsFolder&) { return NoDevice("COM0"); }, 0},
+                      SOpenFailure{"Port1025", 1025, [](const CPortsFolder&) { return NoDevice("COM1025"); },
+                                   0},
+                      SOpenFailure{"MissingDevice", 64,
+                                   [](const CPortsFolder&) { return NoDevice("/dev/ttyUSB31"); }, ENOENT},
+                      SOpenFailure{"DanglingAliasFallsBackToTheFixedDevice", 64,
+                                   [](const CPortsFolder& f) {
+                                       f.Alias(64, "/dev/pts/no-such-terminal");
+                                       return NoDevice("/dev/ttyUSB31");
+                                   },
+                                   ENOENT},
+                      SOpenFailure{"NotATerminal", kTestPort,
+                                   [](const CPortsFolder& f) {
+                                       const std::string file = WriteFile(f.path + "/plain-file", 0600);
+                                       f.Alias(kTestPort, file);
+                                       return SExpectedFailure{file, file + ": not a serial device"};
+                                   },
+                                   ENOTTY},
+                      SOpenFailure{"PermissionDeniedNamesTheGroup", kTestPort,
+                                   [](const CPortsFolder& f) {
+                                       if (geteuid() == 0) return SExpectedFailure{};
+                                       const std::string file = WriteFile(f.path + "/locked", 0000);
+                                       f.Alias(kTestPort, file);
+                                       const group* g = getgrgid(getegid());
+                                       return SExpectedFailure{file, "Permission denied on " + file +
+                                                                         ": join the group \"" +
+                                                                         std::string(g ? g->gr_name : "") +
+                                                                         "\" and log in again."};
+                                   },
+                                   EACCES}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
