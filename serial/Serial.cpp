@@ -99,8 +99,9 @@ bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity,
         Fail(err, OpenFailureText(err, devicePath));
         return false;
     }
+    bool exclusive = false; // TIOCEXCL belongs to the terminal: clear only what this open set
     auto giveUp = [&](int err, const std::string& text) {
-        ioctl(f, TIOCNXCL);
+        if (exclusive) ioctl(f, TIOCNXCL);
         close(f);
         Fail(err, text);
         return false;
@@ -112,7 +113,7 @@ bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity,
         const int err = errno;
         return giveUp(err, OpenFailureText(err, devicePath));
     }
-    ioctl(f, TIOCEXCL);
+    exclusive = ioctl(f, TIOCEXCL) == 0;
     if (!ConfigureFd(f, baud, dataBits, parity, stopBits)) return giveUp(lastError, lastErrorText);
     tcflush(f, TCIOFLUSH);
 

@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fstream>
 #include <grp.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -141,6 +142,9 @@ TEST_F(SerialPort, APortHeldByAnotherIsBusy) {
     EXPECT_FALSE(second.IsOpen());
     EXPECT_TRUE(second.LastError() == EWOULDBLOCK || second.LastError() == EBUSY);
     EXPECT_EQ(second.LastErrorText(), pty.path + " is busy: another program holds it.");
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(pty.slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1) << "the refused open left the holder's exclusive mode alone";
     second.Close(); // what the window does after a failed open: harmless
     EXPECT_EQ(serial.Write("still", 5), 5);
     EXPECT_EQ(pty.Receive(5), "still");
