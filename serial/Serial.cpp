@@ -108,11 +108,15 @@ bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity,
     };
     if (!isatty(f)) return giveUp(ENOTTY, RefusalText(devicePath, "not a serial device"));
     // The lock keeps out every program that locks too (and a second CSerial in this one);
-    // TIOCEXCL refuses later opens by programs that do not lock (root passes it anyway).
+    // TIOCEXCL refuses later opens by programs that do not lock. Root passes TIOCEXCL, so a
+    // terminal that is exclusive already counts as held, too.
     if (flock(f, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
         return giveUp(err, OpenFailureText(err, devicePath));
     }
+    int heldExclusive = 0;
+    if (ioctl(f, TIOCGEXCL, &heldExclusive) == 0 && heldExclusive)
+        return giveUp(EBUSY, OpenFailureText(EBUSY, devicePath));
     exclusive = ioctl(f, TIOCEXCL) == 0;
     if (!ConfigureFd(f, baud, dataBits, parity, stopBits)) return giveUp(lastError, lastErrorText);
     tcflush(f, TCIOFLUSH);

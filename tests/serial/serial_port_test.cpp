@@ -152,6 +152,15 @@ TEST_F(SerialPort, APortHeldByAnotherIsBusy) {
     EXPECT_TRUE(second.Open(kTestPort, 115200, 8, 0, 0)) << "free again after Close";
 }
 
+TEST_F(SerialPort, APortInExclusiveUseWithoutALockIsBusyToo) {
+    ASSERT_EQ(ioctl(pty.slave, TIOCEXCL), 0); // a program that does not lock
+    EXPECT_FALSE(serial.Open(kTestPort, 115200, 8, 0, 0));
+    EXPECT_EQ(serial.LastError(), EBUSY);
+    EXPECT_EQ(serial.LastErrorText(), pty.path + " is busy: another program holds it.");
+    ioctl(pty.slave, TIOCNXCL);
+    OpenPort();
+}
+
 TEST_F(SerialPort, HangUpIsReportedOnceAndCloseReturnsPromptly) {
     OpenPort();
     pty.CloseMaster();
