@@ -18,6 +18,10 @@ struct SFraming {
     bool cstopb;
 };
 
+void PrintTo(const SFraming& c, std::ostream* os) {
+    *os << c.dataBits << " data bits, parity " << c.parity << ", stop bits " << c.stopBits;
+}
+
 class LineFraming : public ::testing::TestWithParam<SFraming> {};
 
 TEST_P(LineFraming, MapsOntoTermiosInRawMode) {
@@ -96,6 +100,11 @@ struct SPortSetting {
     const char* refusal; // "" when the setting applies
     int err = 0;         // of a refusal: EINVAL when the driver refused, 0 when no line can do it
 };
+
+void PrintTo(const SPortSetting& c, std::ostream* os) {
+    *os << c.baud << " baud, " << c.dataBits << " data bits, parity " << c.parity << ", stop bits "
+        << c.stopBits;
+}
 
 class PortSettings : public ::testing::TestWithParam<SPortSetting> {};
 

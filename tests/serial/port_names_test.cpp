@@ -14,6 +14,10 @@ struct SDeviceRule {
     unsigned number; // 0: no number
 };
 
+void PrintTo(const SDeviceRule& c, std::ostream* os) {
+    *os << c.device;
+}
+
 class DeviceNumbering : public ::testing::TestWithParam<SDeviceRule> {};
 
 TEST_P(DeviceNumbering, FollowsTheFixedRulesBothWays) {

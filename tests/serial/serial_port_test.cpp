@@ -220,6 +220,10 @@ struct SOpenFailure {
     int err;                                                      // 0: refused before the system was asked
 };
 
+void PrintTo(const SOpenFailure& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SerialOpenFailure : public ::testing::TestWithParam<SOpenFailure> {};
 
 TEST_P(SerialOpenFailure, IsRefusedWithATextTheOperatorCanActOn) {
