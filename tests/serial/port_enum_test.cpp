@@ -1,3 +1,4 @@
+#include "PortDiscovery.h"
 #include "PortEnum.h"
 #include "SerialTestSupport.h"
 
@@ -69,6 +70,21 @@ TEST(PortEnumeration, OnlyOpenableLeavesOutAPortThatIsHeld) {
     EnumeratePorts(list, false);
     EXPECT_NE(FindListed(list, "COM200"), nullptr);
     close(holder);
+}
+
+TEST(PortEnumeration, SysfsFallbackFindsWhatTheMainDiscoveryFinds) {
+    std::vector<SFoundPort> main, fallback;
+    std::string error;
+    ASSERT_TRUE(DiscoverPorts(main, &error)) << error;
+    ASSERT_TRUE(DiscoverPortsSysfs(fallback, &error)) << error;
+    auto key = [](const std::vector<SFoundPort>& ports) {
+        std::vector<std::pair<unsigned, std::string>> k;
+        for (const SFoundPort& p : ports)
+            k.emplace_back(p.number, p.info.devicePath + (p.info.isUsb ? " usb" : ""));
+        std::sort(k.begin(), k.end());
+        return k;
+    };
+    EXPECT_EQ(key(main), key(fallback));
 }
 
 TEST(PortWatcher, NoticesAliasesComingAndGoingButNotOtherTerminals) {
