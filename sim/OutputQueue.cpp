@@ -1,0 +1,67 @@
+#include "OutputQueue.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
+using namespace std::chrono;
+
+void COutputQueue::Schedule(Bytes reply, bool isFrame, int delayMs, Clock::time_point now) {
+    if (dropNext > 0) {
+        --dropNext;
+        return;
+    }
+    if (isFrame && corruptNext > 0 && !reply.empty()) {
+        --corruptNext;
+        reply.back() ^= 0xFF;
+    }
+    if (isFrame && garbage) {
+        // Noise never holds a start byte: it must not open a frame of its own.
+        Bytes noise(1 + rng() % 8);
+        for (uint8_t& b : noise)
+            b = static_cast<uint8_t>(rng() % 0xFE);
+        reply.insert(reply.begin(), noise.begin(), noise.end());
+    }
+    Clock::time_point due = std::max(now + milliseconds(latencyMs + delayMs), lastDue);
+    size_t at = 0;
+    while (at < reply.size()) {
+        size_t n = reply.size() - at;
+        if (chunkMax > 0) n = std::min(n, static_cast<size_t>(1 + rng() % chunkMax));
+        pieces.push_back(
+            {due, Bytes(reply.begin() + static_cast<long>(at), reply.begin() + static_cast<long>(at + n))});
+        at += n;
+        lastDue = due;
+        due += milliseconds(kPieceGapMs);
+    }
+}
+
+std::optional<COutputQueue::Clock::time_point> COutputQueue::NextDue() const {
+    if (pieces.empty()) return std::nullopt;
+    return lineBaud ? std::max(pieces.front().due, lineFreeAt) : pieces.front().due;
+}
+
+bool COutputQueue::WriteDue(int fd, Clock::time_point now) {
+    waitingForRoom = false;
+    while (!pieces.empty() && pieces.front().due <= now) {
+        SPiece& p = pieces.front();
+        size_t n = p.bytes.size();
+        if (lineBaud) {
+            if (now < lineFreeAt) return true;
+            // At most 5 ms worth of bytes at a time, so a long reply trickles in at line speed.
+            n = std::min<size_t>(n, std::max<size_t>(1, lineBaud / 10 / 200));
+        }
+        ssize_t w = write(fd, p.bytes.data(), n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN) {
+                waitingForRoom = true;
+                return true;
+            }
+            return false;
+        }
+        if (lineBaud) lineFreeAt = now + microseconds(static_cast<long long>(w) * 10 * 1000000 / lineBaud);
+        p.bytes.erase(p.bytes.begin(), p.bytes.begin() + w);
+        if (p.bytes.empty()) pieces.pop_front();
+    }
+    return true;
+}

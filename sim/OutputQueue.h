@@ -1,0 +1,52 @@
+#pragma once
+
+#include "SimFrame.h"
+
+#include <chrono>
+#include <deque>
+#include <optional>
+#include <random>
+
+// What the simulator sends, in order, with the faults of a real line applied: reply latency,
+// replies cut into random pieces, dropped replies, corrupted frame checksums, noise between
+// frames, and the line rate of a given baud rate (10 bits per byte). One reply is one unit:
+// the "OK" of an escape, an AT reply, one search record or one frame. Not thread-safe: the
+// simulator holds its lock around every call.
+class COutputQueue {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit COutputQueue(unsigned seed) : rng(seed) {}
+
+    // Queues one reply to go out delayMs after the latency, never before an earlier one.
+    void Schedule(Bytes reply, bool isFrame, int delayMs, Clock::time_point now);
+    // Writes what is due to fd (non-blocking). Returns false when the write failed for good.
+    bool WriteDue(int fd, Clock::time_point now);
+    // When something is due next; nothing when the queue is empty.
+    std::optional<Clock::time_point> NextDue() const;
+    // The last write stopped because the line was full: wait for room.
+    bool WaitingForRoom() const { return waitingForRoom; }
+    void Clear() { pieces.clear(); }
+
+    void SetLatency(int ms) { latencyMs = ms < 0 ? 0 : ms; }
+    void SetChunking(int maxBytes) { chunkMax = maxBytes < 0 ? 0 : maxBytes; }
+    void SetLineRate(unsigned baud) { lineBaud = baud; }
+    void DropReplies(int n) { dropNext = n < 0 ? 0 : n; }
+    void CorruptChecksums(int n) { corruptNext = n < 0 ? 0 : n; }
+    void SetGarbage(bool on) { garbage = on; }
+
+  private:
+    struct SPiece {
+        Clock::time_point due;
+        Bytes bytes;
+    };
+    static constexpr int kPieceGapMs = 2; // keeps the pieces of a reply apart on the reader's side
+
+    std::deque<SPiece> pieces;
+    Clock::time_point lastDue{}, lineFreeAt{};
+    std::mt19937 rng;
+    bool waitingForRoom = false;
+    int latencyMs = 0, chunkMax = 0, dropNext = 0, corruptNext = 0;
+    unsigned lineBaud = 0;
+    bool garbage = false;
+};
