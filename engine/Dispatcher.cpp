@@ -12,6 +12,7 @@ int CEngine::OnCommRxChar() {
     uint8_t chunk[4096];
     const int n = serial.Read(chunk, sizeof chunk, timings.readMs);
     if (n <= 0) return 0;
+    bytesRead += n;
     if (displayPacket) {
         const std::string body =
             hexShow ? BytesToHex(chunk, n, false) : std::string(reinterpret_cast<const char*>(chunk), n);
