@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,7 +12,7 @@ struct SSerInfo {
     std::string portName;     // "COM34"
     std::string friendlyName; // display name, "<description> (COM34)"
     int isUsb = 0;
-    std::string description;  // display name without its trailing port part
+    std::string description; // display name without its trailing port part
 };
 
 // The serial ports present plus the COM<n> aliases of the ports folder, each with a COM number
@@ -29,31 +32,46 @@ std::string ResolvePortPath(unsigned portNumber);
 std::string PortsFolder();
 
 // Cheap change detection for the 20 ms refresh: true when the device set or the ports folder may
-// have changed since the last call (inotify on /dev and the ports folder).
+// have changed since the last call (inotify on /dev and the ports folder). The first call is true.
+// Watched: numbered devices appearing in /dev or leaving it; any entry of the ports folder; the
+// devices its aliases name, in their own folders (a pseudo-terminal of /dev/pts that closes), so
+// that other programs' terminals coming and going do not count. A missing ports folder is looked
+// for on every call, and a changed $CALYRA_PORTS_DIR is followed. Without inotify, true once a
+// second. A call that finds nothing costs one non-blocking read of the inotify descriptor.
 class CPortWatcher {
-public:
+  public:
     CPortWatcher();
     ~CPortWatcher();
     CPortWatcher(const CPortWatcher&) = delete;
     CPortWatcher& operator=(const CPortWatcher&) = delete;
     bool Changed();
 
-private:
+  private:
+    void WatchFolder(const std::string& folder);
+    void WatchTargets();
+
     int inotifyFd = -1;
     std::string watchedFolder;
     int folderWatch = -1;
     bool first = true;
+    int devWatch = -1;
+    std::map<int, std::string> targetWatches; // watch -> folder holding alias targets
+    std::set<std::string> targets;            // alias targets as <real folder>/<name>
+    std::chrono::steady_clock::time_point lastFallback{};
 };
 
 // Cached enumeration for the 20 ms refresh: re-enumerates only when the watcher reports a change.
 class CPortList {
-public:
+  public:
     // The current list; error (if given) holds the text of a failed re-read, the previous list is kept.
     const std::vector<SSerInfo>& Get(std::string* error = nullptr);
     void Invalidate() { valid = false; }
+    // How many times the list was read from the system.
+    unsigned long Reads() const { return reads; }
 
-private:
+  private:
     CPortWatcher watcher;
     std::vector<SSerInfo> cached;
     bool valid = false;
+    unsigned long reads = 0;
 };
