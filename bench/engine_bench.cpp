@@ -6,6 +6,9 @@
 // Usage: engine_bench [loads]   (prints one line per measurement)
 #include "RecordingHost.h"
 #include "Simulator.h"
+#include "Texts.h"
+
+#include <cstring>
 
 #include <chrono>
 #include <cstdio>
@@ -19,7 +22,9 @@
 
 namespace {
 using Clock = std::chrono::steady_clock;
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 constexpr int kAlias = 9;
 
@@ -42,7 +47,8 @@ double BareRoundTrip(const std::string& slave, int count) {
     exchange("+++");
     exchange("+++");
     const auto start = Clock::now();
-    for (int i = 0; i < count; ++i) exchange("AT+PID?\r\n");
+    for (int i = 0; i < count; ++i)
+        exchange("AT+PID?\r\n");
     const double t = Seconds(start) / count;
     exchange("AT+SRS\r\n");
     close(fd);
@@ -106,19 +112,22 @@ int main(int argc, char** argv) {
     std::printf("first load (escape + 36 reads):            %8.1f ms\n", first.seconds * 1e3);
     SRun fast = Loads(engine, ui, host, sim, loads);
     const double perCommand = fast.seconds / (loads * 36.0);
-    std::printf("load, zero latency: %d loads in %.3f s:     %8.1f us per command, %.1fx the bare round trip\n",
-                loads, fast.seconds, perCommand * 1e6, perCommand / bare);
+    std::printf(
+        "load, zero latency: %d loads in %.3f s:     %8.1f us per command, %.1fx the bare round trip\n",
+        loads, fast.seconds, perCommand * 1e6, perCommand / bare);
 
     sim.SetLineRate(115200);
     SRun line = Loads(engine, ui, host, sim, 2);
     // The escape phase waits for the module; the line carries the commands and the replies.
-    std::printf("load at 115200 baud:                       %8.3f s per load, line-rate limit of its %ld bytes %.3f s\n",
+    std::printf("load at 115200 baud:                       %8.3f s per load, line-rate limit of its %ld "
+                "bytes %.3f s\n",
                 line.seconds / 2, line.lineBytes / 2, line.lineBytes / 2 / 11520.0);
 
     const auto image = dir / "image.bin";
     {
         std::ofstream f(image, std::ios::binary);
-        for (int i = 0; i < 239552; ++i) f.put(static_cast<char>(i * 7));
+        for (int i = 0; i < 239552; ++i)
+            f.put(static_cast<char>(i * 7));
     }
     sim.SetLineRate(0);
     const double fastDownload = Download(engine, ui, host, image.string());

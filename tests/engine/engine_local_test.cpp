@@ -8,7 +8,9 @@
 using Clock = std::chrono::steady_clock;
 
 namespace {
-int EscapesSent(const CRecordingHost& host) { return host.Count("+++"); }
+int EscapesSent(const CRecordingHost& host) {
+    return host.Count("+++");
+}
 } // namespace
 
 TEST_F(EngineTest, EntryNeedsTwoOkChunksAndCountsOneOkPerChunk) {
@@ -80,17 +82,18 @@ TEST_F(EngineTest, FailedReadsArePromptedAndRetriedOnYes) {
     sim.FailReads(PT_PID, true);
     sim.FailReads(PT_TYP, true);
     host.promptAnswer = MB_RESULT_YES;
+    host.onPrompt = [&] {
+        // The retry sends exactly the two failed reads again, answered this time.
+        sim.FailReads(PT_PID, false);
+        sim.FailReads(PT_TYP, false);
+        sim.ClearReceived();
+    };
     ASSERT_TRUE(Open());
     engine->LoadParams();
     ASSERT_TRUE(PumpUntil([&] { return host.prompts.size() == 1; }));
     EXPECT_EQ(host.prompts[0], Text(209));
     EXPECT_TRUE(host.Logged("*Read PID Failed!"));
     EXPECT_TRUE(host.Logged("*Read Node Type Failed!"));
-    // The retry sends exactly the two failed reads again.
-    sim.FailReads(PT_PID, false);
-    sim.FailReads(PT_TYP, false);
-    sim.ClearReceived();
-    host.promptAnswer = MB_RESULT_NO;
     ASSERT_TRUE(JobEnds());
     std::vector<std::string> retried;
     for (const auto& c : sim.ReceivedCommands())
@@ -103,7 +106,7 @@ TEST_F(EngineTest, UnansweredCommandFailsAfterTheReplyWait) {
     ASSERT_TRUE(Open());
     engine->LoadParams();
     ASSERT_TRUE(JobEnds());
-    sim.DropReplies(1);
+    sim.MuteCommands("AT+PID=", true);
     host.params[PT_PID] = "777";
     const auto start = Clock::now();
     engine->SaveParams();
@@ -127,7 +130,8 @@ TEST_F(EngineTest, SaveSendsOnlyChangedValuesThenSaves) {
     // One value changed, one differing only in letter case.
     host.params[PT_PID] = "4660";
     std::string key = host.params[PT_KEY];
-    for (char& ch : key) ch = static_cast<char>(tolower(ch));
+    for (char& ch : key)
+        ch = static_cast<char>(tolower(ch));
     host.params[PT_KEY] = key;
     engine->SaveParams();
     ASSERT_TRUE(JobEnds());
@@ -145,7 +149,7 @@ TEST_F(EngineTest, SaveSendsOnlyChangedValuesThenSaves) {
 
 TEST_F(EngineTest, AbortDuringAWaitReturnsAtOnceWithoutAResult) {
     ASSERT_TRUE(Open());
-    sim.SetLatency(3000);
+    sim.MuteCommands("AT+VER", true); // the first read of the load stays unanswered
     engine->LoadParams();
     ASSERT_TRUE(PumpUntil([&] { return engine->curType != 0; }));
     const auto start = Clock::now();
@@ -153,15 +157,16 @@ TEST_F(EngineTest, AbortDuringAWaitReturnsAtOnceWithoutAResult) {
     EXPECT_TRUE(PumpUntil([&] { return engine->curType == 0 || engine->pendingQueue.IsEmpty(); }, 1000));
     ui.PumpFor(100);
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(), 500);
-    for (const auto& l : host.log) EXPECT_EQ(l.find(Text(255)), std::string::npos) << l;
+    for (const auto& l : host.log)
+        EXPECT_EQ(l.find(Text(255)), std::string::npos) << l;
     EXPECT_FALSE(host.jobRunning);
 }
 
 TEST_F(EngineTest, CloseMidJobAndHangUpLeaveNoWorkerBehind) {
     ASSERT_TRUE(Open());
-    sim.SetLatency(50);
+    sim.SetLatency(10);
     engine->LoadParams();
-    ASSERT_TRUE(PumpUntil([&] { return engine->sentQueue.GetCount() > 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return host.log.size() > 2; }));
     const auto start = Clock::now();
     engine->ClosePort();
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(), 1000);
@@ -174,7 +179,7 @@ TEST_F(EngineTest, CloseMidJobAndHangUpLeaveNoWorkerBehind) {
     sim.SetLatency(0);
     ASSERT_TRUE(Open());
     engine->LoadParams();
-    ASSERT_TRUE(PumpUntil([&] { return engine->sentQueue.GetCount() > 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return host.log.size() > 2; }));
     sim.HangUp();
     ASSERT_TRUE(PumpUntil([&] { return host.portClosed == 1; }, 2000));
     EXPECT_FALSE(engine->IsOpen());
@@ -205,4 +210,26 @@ TEST_F(EngineTest, StatusLinesOfCommands) {
         EXPECT_EQ(engine->ReportStatus(record, c.result), c.returned) << c.type;
         EXPECT_EQ(host.log.empty() ? std::string() : host.log[0], c.line) << c.type;
     }
+}
+
+// The worker waits in a synchronous call to the window (the result of a command that timed out,
+// whose prompt is open) while the window closes the port, as a vanished device does.
+TEST_F(EngineTest, CloseWhileTheWorkerWaitsForTheWindowDoesNotHang) {
+    ASSERT_TRUE(Open());
+    engine->LoadParams();
+    ASSERT_TRUE(JobEnds());
+    sim.MuteCommands("AT+PID=", true);
+    sim.MuteCommands("AT+SAV", true);
+    host.params[PT_PID] = "777";
+    long closeMs = -1;
+    host.onPrompt = [&] {
+        const auto start = Clock::now();
+        engine->ClosePort();
+        closeMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    engine->SaveParams();
+    ASSERT_TRUE(PumpUntil([&] { return closeMs >= 0; }));
+    EXPECT_LT(closeMs, 500);
+    EXPECT_FALSE(engine->IsOpen());
+    EXPECT_EQ(host.prompts.size(), 1u);
 }

@@ -18,8 +18,8 @@ TEST_F(EngineTest, RemoteReadBuildsThirtyFourRequests) {
         // A value of 4660 goes on the line most significant byte first; a key of 33 digits loses its last.
         SCmdItem out;
         EXPECT_GT(e.MakeRemoteWriteFrame(1, MakeValueRecord(PT_PID, "4660"), out), 0);
-        EXPECT_EQ(out.data[12], 0x12);
-        EXPECT_EQ(out.data[13], 0x34);
+        EXPECT_EQ(out.data[11], 0x12);
+        EXPECT_EQ(out.data[12], 0x34);
         EXPECT_EQ(e.MakeRemoteWriteFrame(1, MakeValueRecord(PT_KEY, std::string(33, 'A')), out), 12 + 16);
         EXPECT_EQ(e.MakeRemoteWriteFrame(1, MakeValueRecord(PT_SOFT_VERSION, "x"), out), -1);
     }
@@ -67,6 +67,7 @@ TEST_F(EngineTest, RemoteFailuresAndCorruptFramesAreReported) {
     // A frame with a bad checksum is skipped: its command ends by the reply wait.
     sim.SetNodeStatus(node, 0);
     host.prompts.clear();
+    host.log.clear();
     sim.CorruptChecksums(1);
     engine->OnNodeAction(NA_READ, node);
     ASSERT_TRUE(PumpUntil([&] { return host.prompts.size() == 1; }));
@@ -82,7 +83,8 @@ TEST_F(EngineTest, NetworkSearchListsEveryNodeOnce) {
     EXPECT_EQ(host.nodes.size(), expected);
     EXPECT_EQ(host.ownAddress, sim.LocalAddress());
     EXPECT_TRUE(host.Logged(Text(258)));
-    for (const auto& n : host.nodes) EXPECT_EQ(n.size(), 4u);
+    for (const auto& n : host.nodes)
+        EXPECT_EQ(n.size(), 4u);
 }
 
 TEST_F(EngineTest, NetworkSearchWithSilentModuleEndsAfterThreeAttempts) {
@@ -105,7 +107,8 @@ namespace {
 std::vector<uint8_t> WriteImage(const std::filesystem::path& path, size_t size) {
     std::vector<uint8_t> image(size);
     std::mt19937 rng(7);
-    for (auto& b : image) b = static_cast<uint8_t>(rng());
+    for (auto& b : image)
+        b = static_cast<uint8_t>(rng());
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
     return image;
 }
@@ -127,7 +130,8 @@ TEST_F(EngineTest, BlockFramesOfAnImage) {
             ASSERT_EQ(record.length, 71);
             EXPECT_EQ(record.data[4] | record.data[5] << 8, blocks * 16);
             uint8_t fcs = 0;
-            for (int i = 1; i < 70; ++i) fcs ^= record.data[i];
+            for (int i = 1; i < 70; ++i)
+                fcs ^= record.data[i];
             EXPECT_EQ(record.data[70], fcs);
             carried.insert(carried.end(), record.data + 6, record.data + 70);
             ++blocks;

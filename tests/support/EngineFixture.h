@@ -15,12 +15,13 @@
 #include <vector>
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr int kAlias = 7;
 
     void SetUp() override {
-        portsDir = std::filesystem::temp_directory_path() / ("calyra-engine-" + std::to_string(getpid()) + "-" +
-                                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        portsDir = std::filesystem::temp_directory_path() /
+                   ("calyra-engine-" + std::to_string(getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(portsDir);
         setenv("CALYRA_PORTS_DIR", portsDir.c_str(), 1);
         ui.BindToCurrentThread();

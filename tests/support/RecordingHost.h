@@ -4,18 +4,20 @@
 #include "Engine.h"
 #include "ParamCatalogue.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 class CRecordingHost : public IEngineHost {
-public:
+  public:
     std::vector<std::string> log;
     std::map<int, std::string> params;
     std::vector<std::vector<std::string>> nodes;
     std::vector<std::string> prompts;
     int promptAnswer = MB_RESULT_NO;
-    int configModeIndex = 1; // Custom: a silent module fails after three attempts
+    std::function<void()> onPrompt; // runs inside the prompt, before it answers
+    int configModeIndex = 1;        // Custom: a silent module fails after three attempts
     bool jobRunning = false;
     int progressMax = 100, progressPos = 0;
     bool progressShown = false;
@@ -37,7 +39,8 @@ public:
     void SetSoftVersion(const std::string& t) override { softVersion = t; }
     void SetBootVersion(const std::string& t) override { bootVersion = t; }
     void SetOwnAddress(int a) override { ownAddress = a; }
-    void AddNode(const std::string& a, const std::string& s, const std::string& m, const std::string& t) override {
+    void AddNode(const std::string& a, const std::string& s, const std::string& m,
+                 const std::string& t) override {
         nodes.push_back({a, s, m, t});
     }
     void EndSearch() override { ++endSearches; }
@@ -54,6 +57,7 @@ public:
     bool IsProgressShown() override { return progressShown; }
     int CustomMessageBox(const std::string& text, int) override {
         prompts.push_back(text);
+        if (onPrompt) onPrompt();
         return promptAnswer;
     }
     void SetJobRunning(bool r) override { jobRunning = r; }
@@ -67,7 +71,8 @@ public:
     }
     int Count(const std::string& text) const {
         int n = 0;
-        for (const auto& l : log) n += l == text;
+        for (const auto& l : log)
+            n += l == text;
         return n;
     }
 };
