@@ -7,7 +7,9 @@
 namespace {
 constexpr std::string_view kNws = "+NWS:";
 
-bool Contains(std::string_view text, std::string_view s) { return text.find(s) != std::string_view::npos; }
+bool Contains(std::string_view text, std::string_view s) {
+    return text.find(s) != std::string_view::npos;
+}
 
 // One "+NWS:" record: the fields after the tag, complete when there are at least four.
 bool NwsRecord(std::string_view body, SCmdResult& out) {
@@ -27,13 +29,15 @@ int ParseAtReply(const SRecvBuffer& buffer, const SParseState& state, SCmdResult
         bool first = true;
         while (p != std::string_view::npos) {
             size_t next = text.find(kNws, p + kNws.size());
-            std::string_view body = text.substr(p + kNws.size(), next == std::string_view::npos
-                                                                     ? std::string_view::npos
-                                                                     : next - p - kNws.size());
+            std::string_view body =
+                text.substr(p + kNws.size(),
+                            next == std::string_view::npos ? std::string_view::npos : next - p - kNws.size());
             SCmdResult record;
             if (NwsRecord(body, record)) {
-                if (first) result = std::move(record);
-                else if (extra) extra->more.push_back(std::move(record));
+                if (first)
+                    result = std::move(record);
+                else if (extra)
+                    extra->more.push_back(std::move(record));
                 first = false;
             } else if (next == std::string_view::npos) {
                 // A trailing partial record waits for the rest of its bytes.

@@ -5,7 +5,8 @@
 #include <cstring>
 
 std::string SCmdItem::Text() const {
-    return std::string(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), sizeof data));
+    return std::string(reinterpret_cast<const char*>(data),
+                       strnlen(reinterpret_cast<const char*>(data), sizeof data));
 }
 
 bool MakeTextCommand(const std::string& text, int type, int isWrite, SCmdItem& out) {

@@ -12,6 +12,7 @@ int CEngine::OnCommRxChar() {
     uint8_t chunk[4096];
     const int n = serial.Read(chunk, sizeof chunk, timings.readMs);
     if (n <= 0) return 0;
+    bytesRead += n;
     if (displayPacket) {
         const std::string body =
             hexShow ? BytesToHex(chunk, n, false) : std::string(reinterpret_cast<const char*>(chunk), n);
@@ -60,7 +61,9 @@ void CEngine::DispatchAt(const uint8_t* chunk, int n) {
         ResetBuffer(atBuffer);
         if (!tail.empty()) AppendChunk(atBuffer, tail.data(), static_cast<int>(tail.size()));
     }
-    if (code == REPLY_ERROR || code == REPLY_DONE) {
+    // A complete reply parsed while no typed command was in flight (type 0) belongs to no
+    // command: it must neither end nor clear a command the worker starts meanwhile.
+    if ((code == REPLY_ERROR || code == REPLY_DONE) && result.type != 0) {
         OnCmdResult(code, result.type);
         replyEvent.Set();
     }

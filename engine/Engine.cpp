@@ -259,12 +259,14 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
             replyEvent.WaitForAbort(timings.escapeMs, mark);
         }
         ++attempts;
-        if (abortEntry != 0) return false;
+        // closing as well: a close that came before this job cleared abortEntry must still end it.
+        if (abortEntry != 0 || closing) return false;
     }
     if (mode == LM_ENTERING + 1 || mode == LM_AT) {
         // escape sequence only
     } else if (mode == LM_API || mode == LM_UPGRADE_ENTER) {
         static const uint8_t kApi[] = {'A', 'T', '+', 'A', 'P', 'I', '\r', '\n'};
+        if (closing) return false;
         replyEvent.Reset();
         serial.PurgeAndWrite(kApi, sizeof kApi);
         if (displayPacket) AppendLog("AT+API\r\n");

@@ -123,6 +123,7 @@ class CEngine : public ISerialOwner {
     // Test hooks: bytes read by the dispatcher and commands written by the worker are also
     // counted here (cheap, lock-free).
     std::atomic<long> bytesWritten{0};
+    std::atomic<long> bytesRead{0};
 
   private:
     void OnSerialNotify(int message, long lParam) override;

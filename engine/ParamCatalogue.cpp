@@ -85,7 +85,8 @@ std::string ParamCaption(int code) {
 }
 
 const std::vector<int>& LocalLoadOrder() {
-    static const std::vector<int> order = {4,  5,  6,  7,  8,  9,  10, 11, 16, 17, 18, 15, 12, 13, 14, 20, 21, 22,
-                                           23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40};
+    static const std::vector<int> order = {4,  5,  6,  7,  8,  9,  10, 11, 16, 17, 18, 15,
+                                           12, 13, 14, 20, 21, 22, 23, 24, 25, 26, 27, 28,
+                                           29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40};
     return order;
 }

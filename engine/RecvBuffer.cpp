@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-void ResetBuffer(SRecvBuffer& buffer) { std::memset(&buffer, 0, sizeof buffer); }
+void ResetBuffer(SRecvBuffer& buffer) {
+    std::memset(&buffer, 0, sizeof buffer);
+}
 
 void AppendChunk(SRecvBuffer& buffer, const void* bytes, int n) {
     if (n <= 0) return;

@@ -8,19 +8,25 @@
 
 std::string TrimLineEnds(std::string_view s) {
     size_t b = 0, e = s.size();
-    while (b < e && (s[b] == '\r' || s[b] == '\n')) ++b;
-    while (e > b && (s[e - 1] == '\r' || s[e - 1] == '\n')) --e;
+    while (b < e && (s[b] == '\r' || s[b] == '\n'))
+        ++b;
+    while (e > b && (s[e - 1] == '\r' || s[e - 1] == '\n'))
+        --e;
     return std::string(s.substr(b, e - b));
 }
 
 long long DecimalValue(std::string_view s) {
     size_t i = 0;
-    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
+        ++i;
     bool neg = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
     long long v = 0;
     for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) {
-        if (v > (LLONG_MAX - 9) / 10) { v = LLONG_MAX; break; }
+        if (v > (LLONG_MAX - 9) / 10) {
+            v = LLONG_MAX;
+            break;
+        }
         v = v * 10 + (s[i] - '0');
     }
     return neg ? -v : v;
@@ -63,7 +69,8 @@ static int HexDigit(char c) {
 
 int HexToBytes(const char* text, int length, uint8_t* out) {
     if (!text || !out) return 1;
-    for (int i = 0; i + 1 < length; i += 2) out[i / 2] = static_cast<uint8_t>(HexDigit(text[i]) << 4 | HexDigit(text[i + 1]));
+    for (int i = 0; i + 1 < length; i += 2)
+        out[i / 2] = static_cast<uint8_t>(HexDigit(text[i]) << 4 | HexDigit(text[i + 1]));
     out[length / 2] = 0;
     return 0;
 }
@@ -77,7 +84,8 @@ bool IsHexText(std::string_view s) {
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
     return true;
 }
 

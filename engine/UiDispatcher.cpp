@@ -4,9 +4,15 @@
 #include <memory>
 #include <vector>
 
-void CUiDispatcher::BindToCurrentThread() { uiThread = std::this_thread::get_id(); }
-bool CUiDispatcher::IsUiThread() const { return std::this_thread::get_id() == uiThread; }
-void CUiDispatcher::SetWaker(IUiWaker* w) { waker.store(w); }
+void CUiDispatcher::BindToCurrentThread() {
+    uiThread = std::this_thread::get_id();
+}
+bool CUiDispatcher::IsUiThread() const {
+    return std::this_thread::get_id() == uiThread;
+}
+void CUiDispatcher::SetWaker(IUiWaker* w) {
+    waker.store(w);
+}
 
 void CUiDispatcher::Notify() {
     changed.notify_all();
@@ -103,7 +109,8 @@ int CUiDispatcher::RunPending() {
     if (!queue.empty()) return 0;
     if (timers.empty()) return -1;
     auto next = Clock::time_point::max();
-    for (auto& [id, t] : timers) next = std::min(next, t.due);
+    for (auto& [id, t] : timers)
+        next = std::min(next, t.due);
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count();
     return ms < 0 ? 0 : static_cast<int>(ms);
 }
@@ -119,7 +126,8 @@ bool CUiDispatcher::PumpUntil(const std::function<bool()>& pred, int timeoutMs) 
         if (pred()) return true;
         auto now = Clock::now();
         if (now >= end) return pred();
-        auto wait = end - now;
+        // The predicate may depend on other threads' state alone: look again at least every ms.
+        Clock::duration wait = std::min<Clock::duration>(end - now, std::chrono::milliseconds(1));
         if (next >= 0) wait = std::min<Clock::duration>(wait, std::chrono::milliseconds(next));
         std::unique_lock<std::mutex> g(lock);
         changed.wait_for(g, wait, [&] { return !queue.empty(); });

@@ -1,5 +1,7 @@
 #include "Simulator.h"
 
+#include <cctype>
+
 #include "AtCommands.h"
 #include "ParamCatalogue.h"
 #include "TextUtil.h"
@@ -50,6 +52,7 @@ bool CSimulator::Start(const SSimOptions& o, std::string* error) {
     line.clear();
     lineOverflow = false;
     failingReads.clear();
+    mutedPrefixes.clear();
     received.clear();
     saveCount = 0;
     stopRequested = hangUpRequested = hungUp = false;
@@ -280,6 +283,11 @@ void CSimulator::OnEscape(bool entering) {
 }
 
 void CSimulator::OnLine(const std::string& text) {
+    std::string upper = text;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string& prefix : mutedPrefixes)
+        if (upper.rfind(prefix, 0) == 0) return;
     SAtContext ctx{network->Local(), failingReads, saveCount};
     SAtOutcome out = RunAtCommand(text, ctx);
     if (!out.reply.empty()) Reply(out.reply);
@@ -510,4 +518,16 @@ bool CSimulator::ImageEnabled() const {
 int CSimulator::BlocksReceived() const {
     std::lock_guard g(lock);
     return boot.Blocks();
+}
+
+void CSimulator::MuteCommands(const std::string& prefix, bool mute) {
+    std::string upper = prefix;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    Locked([&] {
+        if (mute)
+            mutedPrefixes.insert(upper);
+        else
+            mutedPrefixes.erase(upper);
+    });
 }

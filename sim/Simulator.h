@@ -70,6 +70,8 @@ class CSimulator {
     void SetLocalParam(int code, const std::string& value);
     void SetRemoteParam(uint16_t node, int code, const std::string& value);
     void FailReads(int code, bool fail); // local reads of code answer "ERROR"
+    // AT lines that start with prefix (any letter case) get no reply at all, as from a busy module.
+    void MuteCommands(const std::string& prefix, bool mute);
 
     std::string LocalParam(int code) const;
     std::string RemoteParam(uint16_t node, int code) const; // "" for an unknown node or code
@@ -136,6 +138,7 @@ class CSimulator {
     std::string tail, line; // bytes kept to find "+++" or the handshake across reads; command line
     bool lineOverflow = false;
     std::set<int> failingReads;
+    std::set<std::string> mutedPrefixes; // upper case
     std::vector<std::string> received;
     int saveCount = 0;
 };

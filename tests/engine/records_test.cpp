@@ -17,7 +17,8 @@ TEST(Catalogue, MnemonicsAndTypesAgree) {
     EXPECT_EQ(MnemonicCode(6), 5394505);
     EXPECT_EQ(MnemonicCode(41), 5652819);
     // Tamsil's lookup is the inverse of the catalogue for every code with a mnemonic.
-    for (int code = 6; code <= 43; ++code) EXPECT_EQ(_GetDataType(MnemonicCode(code)), code) << code;
+    for (int code = 6; code <= 43; ++code)
+        EXPECT_EQ(_GetDataType(MnemonicCode(code)), code) << code;
     EXPECT_EQ(ParamCaption(28), "IO0 Work Mode");
     EXPECT_EQ(ParamCaption(36), "IO3 Time");
     EXPECT_EQ(ParamCaption(19), "");
@@ -32,7 +33,8 @@ TEST(Records, TextCommandsAndBounds) {
     ASSERT_TRUE(MakeTextCommand("AT+PID?", 16, 0, item));
     EXPECT_EQ(item.length, 9);
     EXPECT_EQ(std::memcmp(item.data, "AT+PID?\r\n", 9), 0);
-    for (size_t i = 9; i < sizeof item.data; ++i) ASSERT_EQ(item.data[i], 0);
+    for (size_t i = 9; i < sizeof item.data; ++i)
+        ASSERT_EQ(item.data[i], 0);
     ASSERT_TRUE(MakeWriteCommand(16, "1234", item));
     EXPECT_EQ(item.Text(), "AT+PID=1234\r\n");
     EXPECT_EQ(item.isWrite, 1);

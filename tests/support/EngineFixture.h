@@ -1,0 +1,59 @@
+#pragma once
+
+// A headless window for engine tests: a recording host, a dispatcher bound to the test thread,
+// the simulator on a pseudo-terminal behind a COM alias in a temporary ports folder, and the
+// engine with shortened timings.
+#include "RecordingHost.h"
+#include "Simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+class EngineTest : public ::testing::Test {
+  protected:
+    static constexpr int kAlias = 7;
+
+    void SetUp() override {
+        portsDir = std::filesystem::temp_directory_path() /
+                   ("calyra-engine-" + std::to_string(getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(portsDir);
+        setenv("CALYRA_PORTS_DIR", portsDir.c_str(), 1);
+        ui.BindToCurrentThread();
+        options.portsDir = portsDir.string();
+        options.aliasNumber = kAlias;
+        options.nodes = 3;
+        options.nwsGapMs = 2;
+        RestartSim();
+        engine = std::make_unique<CEngine>(host, ui, STimings::Fast());
+    }
+    void TearDown() override {
+        engine.reset();
+        sim.Stop();
+        std::filesystem::remove_all(portsDir);
+    }
+    // A fresh module in the transparent state, every fault cleared.
+    void RestartSim() {
+        sim.Stop();
+        std::string error;
+        ASSERT_TRUE(sim.Start(options, &error)) << error;
+    }
+    bool Open() { return engine->OpenPort(kAlias, 115200, 8, 0, 0); }
+    bool PumpUntil(const std::function<bool()>& pred, int ms = 5000) { return ui.PumpUntil(pred, ms); }
+    // Waits until the job of the batch has ended (controls unlocked) and the worker is idle.
+    bool JobEnds(int ms = 5000) {
+        return PumpUntil([&] { return !host.jobRunning && engine->pendingQueue.IsEmpty(); }, ms);
+    }
+
+    std::filesystem::path portsDir;
+    SSimOptions options;
+    CRecordingHost host;
+    CUiDispatcher ui;
+    CSimulator sim;
+    std::unique_ptr<CEngine> engine;
+};
