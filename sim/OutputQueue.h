@@ -31,6 +31,7 @@ class COutputQueue {
     void SetLatency(int ms) { latencyMs = ms < 0 ? 0 : ms; }
     void SetChunking(int maxBytes) { chunkMax = maxBytes < 0 ? 0 : maxBytes; }
     void SetLineRate(unsigned baud) { lineBaud = baud; }
+    unsigned LineRate() const { return lineBaud; }
     void DropReplies(int n) { dropNext = n < 0 ? 0 : n; }
     void CorruptChecksums(int n) { corruptNext = n < 0 ? 0 : n; }
     void SetGarbage(bool on) { garbage = on; }

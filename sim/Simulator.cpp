@@ -127,6 +127,14 @@ void CSimulator::Run() {
         if (master >= 0 && (fds[1].revents & POLLIN)) {
             uint8_t buf[4096];
             ssize_t n = read(master, buf, sizeof buf);
+            if (n > 0 && output->LineRate() > 0) {
+                // The bytes reach the module at the line rate too (10 bits a byte): act on them
+                // only once the last of them would have arrived.
+                const auto lineTime = std::chrono::microseconds(n * 10'000'000LL / output->LineRate());
+                g.unlock();
+                std::this_thread::sleep_for(lineTime);
+                g.lock();
+            }
             if (n > 0) Dispatch(buf, static_cast<size_t>(n));
         }
     }

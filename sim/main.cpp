@@ -23,7 +23,7 @@ Options:
                      $XDG_CONFIG_HOME/calyra/ports (~/.config/calyra/ports)
   --nodes N          remote nodes in the simulated network (default 3)
   --latency MS       delay before every reply (default 0)
-  --line-rate BAUD   send no faster than BAUD allows, 10 bits per byte (default off)
+  --line-rate BAUD   send and take bytes no faster than BAUD allows, 10 bits per byte (default off)
   --chunk N          send replies in random pieces of 1..N bytes (default whole)
   --escape MODE      how "+++" is answered: two (default: "OK" per "+++", so two
                      attempts give two separate chunks), one ("OK\r\nOK\r\n" in one
