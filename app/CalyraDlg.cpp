@@ -254,18 +254,21 @@ void CCalyraDlg::PortClosed() {
 
 void CCalyraDlg::RefreshPortList() {
     const std::vector<SSerInfo>& list = ports.Get();
+    // Most ticks find nothing new: the list was not read again and the port did not open or close.
+    const bool open = engine->IsOpen();
+    if (ports.Reads() == appliedReads && open == appliedOpen) return;
+    appliedReads = ports.Reads();
+    appliedOpen = open;
     QStringList names;
     QStringList devices;
-    names.reserve(static_cast<int>(list.size()));
     for (const SSerInfo& info : list) {
         names << QString::fromStdString(ListName(info));
         devices << QString::fromStdString(info.devicePath);
     }
-    if (!engine->IsOpen()) {
+    if (!open)
         comm->UpdatePorts(names, devices);
-    } else if (comm->OpenPortVanished(names)) {
+    else if (comm->OpenPortVanished(names, devices, QString::fromStdString(engine->serial.DevicePath())))
         engine->PortVanished();
-    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -140,6 +140,9 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     std::unique_ptr<CEngineConsoleLink> consoleLink;
     CPortList ports;
     QTimer portRefresh;
+    // What the COM list was last checked against: the list's read count and the port state.
+    unsigned long appliedReads = ~0UL;
+    bool appliedOpen = false;
     int languageIndex = 1;
     bool collapsed = false;
 

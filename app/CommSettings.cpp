@@ -138,6 +138,10 @@ bool CCommSettings::UpdatePorts(const QStringList& names, const QStringList& too
     return rebuild;
 }
 
-bool CCommSettings::OpenPortVanished(const QStringList& names) const {
-    return portList->count() > 0 && !ContainsNoCase(names, portList->currentText());
+bool CCommSettings::OpenPortVanished(const QStringList& names, const QStringList& devices,
+                                     const QString& openedDevice) const {
+    if (portList->count() == 0) return false;
+    const int at = IndexOfNoCase(names, portList->currentText());
+    if (at < 0) return true;
+    return !openedDevice.isEmpty() && at < devices.size() && devices[at] != openedDevice;
 }

@@ -39,8 +39,11 @@ class CCommSettings : public QGroupBox {
     // compare without regard to case), so a selection survives an unchanged refresh. Returns true
     // when it rebuilt. Tooltips (the Linux devices) are refreshed in place either way.
     bool UpdatePorts(const QStringList& names, const QStringList& tooltips);
-    // Port open: true when the COM list has items and its current name is not among names.
-    bool OpenPortVanished(const QStringList& names) const;
+    // Port open: true when the COM list has items and its current name is not among names, or
+    // that name now stands for another device than openedDevice (an alias that went away leaves
+    // its number to a fixed device, a re-pointed alias): the device that was opened is gone.
+    bool OpenPortVanished(const QStringList& names, const QStringList& devices,
+                          const QString& openedDevice) const;
 
     QComboBox* PortList() const { return portList; }
     QComboBox* ConfigModeList() const { return modeList; }

@@ -170,23 +170,29 @@ void CommSettingsTest::tooltipShowsTheDevice() {
 
 void CommSettingsTest::openPortVanishes_data() {
     QTest::addColumn<QStringList>("now");
+    QTest::addColumn<QStringList>("devices");
     QTest::addColumn<bool>("vanished");
-    QTest::newRow("still there") << QStringList{"COM2", "COM7"} << false;
-    QTest::newRow("other case") << QStringList{"com7"} << false;
-    QTest::newRow("gone") << QStringList{"COM2"} << true;
-    QTest::newRow("no ports") << QStringList{} << true;
+    QTest::newRow("still there") << QStringList{"COM2", "COM7"} << QStringList{"/dev/ttyS1", "/dev/pts/3"}
+                                 << false;
+    QTest::newRow("other case") << QStringList{"com7"} << QStringList{"/dev/pts/3"} << false;
+    QTest::newRow("gone") << QStringList{"COM2"} << QStringList{"/dev/ttyS1"} << true;
+    QTest::newRow("no ports") << QStringList{} << QStringList{} << true;
+    // The alias COM7 went away and a fixed device took its number, or the alias points elsewhere.
+    QTest::newRow("same name, other device")
+        << QStringList{"COM2", "COM7"} << QStringList{"/dev/ttyS1", "/dev/ttyS6"} << true;
 }
 
 void CommSettingsTest::openPortVanishes() {
     QFETCH(QStringList, now);
+    QFETCH(QStringList, devices);
     QFETCH(bool, vanished);
     CCommSettings comm;
     comm.UpdatePorts({"COM2", "COM7"}, {});
     comm.PortList()->setCurrentIndex(1);
     comm.SetPortOpen(true);
-    QCOMPARE(comm.OpenPortVanished(now), vanished);
+    QCOMPARE(comm.OpenPortVanished(now, devices, "/dev/pts/3"), vanished);
     CCommSettings empty;
-    QVERIFY(!empty.OpenPortVanished(now));
+    QVERIFY(!empty.OpenPortVanished(now, devices, "/dev/pts/3"));
 }
 
 QTEST_MAIN(CommSettingsTest)
