@@ -62,6 +62,11 @@ int ParseReadReply(std::string_view text, const SParseState& state, SCmdResult& 
     bool found = false;
     const int code = state.curType;
     if (code == PT_SOFT_VERSION || code == PT_BOOT_VERSION) {
+        // With the module's echo on, the reply starts with the command itself: not part of the version.
+        const std::string_view echo = FindParam(code)->readCmd;
+        if (text.substr(0, echo.size()) == echo && text.size() > echo.size() &&
+            (text[echo.size()] == '\r' || text[echo.size()] == '\n'))
+            text = text.substr(echo.size());
         value = TrimLineEnds(text);
         size_t ok = text.find("OK");
         if (ok != std::string_view::npos) {

@@ -24,6 +24,8 @@ const std::vector<Case> kCases = {
     {"error", 16, 0, {"ERROR\r\n"}, REPLY_ERROR, 16, {}},
     {"other key", 16, 0, {"+TID:5\r\nOK\r\n"}, REPLY_INCOMPLETE, 16, {}},
     {"version", 4, 0, {"V2.1\r\nOK\r\n"}, REPLY_DONE, 4, {"V2.1"}},
+    {"version with echo", 4, 0, {"AT+VER\r\nV2.1\r\nOK\r\n"}, REPLY_DONE, 4, {"V2.1"}},
+    {"boot version with echo", 5, 0, {"AT+BTL\r\nBL 1\r\nOK\r\n"}, REPLY_DONE, 5, {"BL 1"}},
     {"restart", 43, 0, {"OK\r\n"}, REPLY_DONE, 43, {"1"}},
     {"write", 16, 1, {"OK\r\n"}, REPLY_DONE, 16, {""}},
     {"write error and ok", 16, 1, {"ERROR OK\r\n"}, REPLY_DONE, 16, {""}},
