@@ -285,9 +285,13 @@ void CCalyraDlg::LockActionButtons(bool lock) {
 
 void CCalyraDlg::SetJobRunning(bool running) {
     if (deviceTabs->currentIndex() == 0) LockActionButtons(running);
-    // Only the tab bars: the pages themselves stay usable while a job runs.
-    configTabs->tabBar()->setEnabled(!running);
-    deviceTabs->tabBar()->setEnabled(!running);
+    // Only the tabs: the pages themselves stay usable while a job runs. The other tabs are
+    // disabled too, so that Ctrl+Tab inside a page cannot change the page either.
+    for (QTabWidget* tabs : {configTabs, deviceTabs}) {
+        tabs->tabBar()->setEnabled(!running);
+        for (int i = 0; i < tabs->count(); ++i)
+            if (i != tabs->currentIndex()) tabs->setTabEnabled(i, !running);
+    }
     comm->OpenButton()->setEnabled(!running);
     languageList->setEnabled(!running);
 }

@@ -58,6 +58,7 @@ CCommSettings::CCommSettings(QWidget* parent)
         layout->addWidget(label);
         layout->addWidget(lists[i]);
     }
+    layout->addStretch(1);
     layout->addWidget(openButton);
 
     ApplyConfigMode(MODE_DEFAULT);

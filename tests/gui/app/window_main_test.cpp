@@ -117,6 +117,9 @@ void MainWindowTest::jobRunningLocksTabsPortAndLanguage() {
     QVERIFY(!w.Comm()->OpenButton()->isEnabled());
     QVERIFY(!w.LanguageList()->isEnabled());
     QVERIFY(!w.LoadButton()->isEnabled());
+    // Not even Ctrl+Tab inside a page changes the tab.
+    QTest::keyClick(w.ConfigTabs()->currentWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(w.ConfigTabs()->currentIndex(), 0);
     // The pages, the log controls and the collapse button stay usable.
     QVERIFY(w.ConfigTabs()->currentWidget()->isEnabled());
     QVERIFY(w.DeviceTabs()->currentWidget()->isEnabled());
@@ -125,6 +128,7 @@ void MainWindowTest::jobRunningLocksTabsPortAndLanguage() {
     w.SetJobRunning(false);
     QVERIFY(w.DeviceTabs()->tabBar()->isEnabled() && w.ConfigTabs()->tabBar()->isEnabled());
     QVERIFY(w.Comm()->OpenButton()->isEnabled() && w.LanguageList()->isEnabled());
+    QVERIFY(w.ConfigTabs()->isTabEnabled(4) && w.DeviceTabs()->isTabEnabled(1 - deviceTab));
     // On the remote tab the action buttons stay locked by the tab.
     QCOMPARE(w.LoadButton()->isEnabled(), deviceTab == 0);
 }
