@@ -1,0 +1,255 @@
+#include "ProfileFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+// The file split into lines without their '\n'; a '\r' before it stays part of the line, so a
+// line that is not rewritten goes back exactly as it came.
+struct SLines {
+    std::vector<std::string> lines;
+    bool crlf = false; // the file's first line ends in "\r\n": new lines follow that style
+};
+
+SLines Split(const std::string& text) {
+    SLines out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        out.lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    out.crlf = !out.lines.empty() && !out.lines.front().empty() && out.lines.front().back() == '\r' &&
+               text.find('\n') != std::string::npos;
+    return out;
+}
+
+std::string Body(const std::string& line) {
+    return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+}
+
+// The section name of a header line "[name]", or nothing for any other line.
+std::optional<std::string> SectionOf(const std::string& line) {
+    const std::string body = Trim(Body(line));
+    if (body.empty() || body.front() != '[') return std::nullopt;
+    const std::size_t close = body.find(']');
+    if (close == std::string::npos) return std::nullopt;
+    return Trim(body.substr(1, close - 1));
+}
+
+// The key name of a line "key=value" (blanks around the key removed), or nothing.
+std::optional<std::string> KeyOf(const std::string& line) {
+    const std::string body = Body(line);
+    const std::size_t eq = body.find('=');
+    if (eq == std::string::npos) return std::nullopt;
+    return Trim(body.substr(0, eq));
+}
+
+struct SPlace {
+    int header = -1; // line of the section header, -1 when the section is missing
+    int end = 0;     // one past the section's last line (the next header or the end)
+    int key = -1;    // line of the key, -1 when missing
+};
+
+SPlace Find(const SLines& file, const std::string& section, const std::string& key) {
+    SPlace place;
+    const int count = int(file.lines.size());
+    for (int i = 0; i < count && place.header < 0; ++i) {
+        const auto name = SectionOf(file.lines[i]);
+        if (name && SameName(*name, section)) place.header = i;
+    }
+    if (place.header < 0) return place;
+    place.end = count;
+    for (int i = place.header + 1; i < count; ++i) {
+        if (SectionOf(file.lines[i])) {
+            place.end = i;
+            break;
+        }
+        const auto name = KeyOf(file.lines[i]);
+        if (place.key < 0 && name && SameName(*name, key)) place.key = i;
+    }
+    return place;
+}
+
+enum class EReadState { Missing, Read, Failed };
+
+EReadState ReadAll(const std::string& path, std::string& text, std::string& error) {
+    const QString name = QString::fromStdString(path);
+    const QFileInfo info(name);
+    if (!info.exists()) return EReadState::Missing;
+    QFile file(name);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+        error = info.isDir() ? "Is a directory" : file.errorString().toStdString();
+        return EReadState::Failed;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString().toStdString();
+        return EReadState::Failed;
+    }
+    text.assign(data.constData(), std::size_t(data.size()));
+    return EReadState::Read;
+}
+
+// The value of a key line as the reader sees it: blanks and one pair of matching quotes removed.
+std::string ValueOf(const std::string& line) {
+    const std::string body = Body(line);
+    std::string value = Trim(body.substr(body.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+// At most maxChars characters of text, never cutting a UTF-8 sequence.
+std::string Bounded(const std::string& text, std::size_t maxChars) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue; // continuation byte
+        if (chars == maxChars) return text.substr(0, i);
+        ++chars;
+    }
+    return text;
+}
+
+bool HasLineBreak(const std::string& s) {
+    return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+} // namespace
+
+CProfileFile::CProfileFile(std::string path) : path(std::move(path)) {}
+
+std::string CProfileFile::ReadText(const std::string& section, const std::string& key, const std::string& def,
+                                   std::size_t bufferSize) const {
+    const std::size_t maxChars = bufferSize == 0 ? 0 : bufferSize - 1;
+    std::string text;
+    std::string error;
+    if (ReadAll(path, text, error) != EReadState::Read) return Bounded(def, maxChars);
+    const SLines file = Split(text);
+    const SPlace place = Find(file, Trim(section), Trim(key));
+    if (place.key < 0) return Bounded(def, maxChars);
+    return Bounded(ValueOf(file.lines[place.key]), maxChars);
+}
+
+int CProfileFile::ReadInt(const std::string& section, const std::string& key, int def) const {
+    static const std::string kMissing("\x01missing", 8);
+    const std::string value = ReadText(section, key, kMissing);
+    if (value == kMissing || value.empty()) return def;
+    std::size_t i = 0;
+    while (i < value.size() && IsBlank(value[i]))
+        ++i;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
+    // Saturate instead of wrapping: a huge number stays huge and keeps its sign.
+    int64_t number = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+        number = std::min<int64_t>(number * 10 + (value[i] - '0'), int64_t(INT_MAX) + 1);
+    if (negative) return int(-number);
+    return int(std::min<int64_t>(number, INT_MAX));
+}
+
+bool CProfileFile::WriteText(const std::string& section, const std::string& key, const std::string& value) {
+    return WriteTexts(section, {{key, value}});
+}
+
+bool CProfileFile::WriteTexts(const std::string& section,
+                              const std::vector<std::pair<std::string, std::string>>& keys) {
+    lastError.clear();
+    if (keys.empty()) return true;
+    const std::string sectionName = Trim(section);
+    const bool sectionOk =
+        !sectionName.empty() && sectionName.find(']') == std::string::npos && !HasLineBreak(sectionName);
+    for (const auto& [key, value] : keys) {
+        const std::string keyName = Trim(key);
+        if (!sectionOk || keyName.empty() || keyName.find('=') != std::string::npos ||
+            keyName.front() == '[' || keyName.front() == ';' || HasLineBreak(keyName) ||
+            HasLineBreak(value)) {
+            lastError = "Invalid section, key or value";
+            return false;
+        }
+    }
+
+    std::string text;
+    if (ReadAll(path, text, lastError) == EReadState::Failed) return false;
+    SLines file = Split(text);
+    const std::string cr = file.crlf ? "\r" : "";
+    for (const auto& [key, value] : keys) {
+        const std::string keyName = Trim(key);
+        const SPlace place = Find(file, sectionName, keyName);
+        if (place.key >= 0) {
+            // Keep the key's spelling as the file has it.
+            file.lines[place.key] = *KeyOf(file.lines[place.key]) + "=" + value + cr;
+        } else if (place.header >= 0) {
+            int after = place.end;
+            while (after > place.header + 1 && Trim(Body(file.lines[after - 1])).empty())
+                --after;
+            file.lines.insert(file.lines.begin() + after, keyName + "=" + value + cr);
+        } else {
+            if (!file.lines.empty() && !Trim(Body(file.lines.back())).empty()) file.lines.push_back(cr);
+            file.lines.push_back("[" + sectionName + "]" + cr);
+            file.lines.push_back(keyName + "=" + value + cr);
+        }
+    }
+
+    std::string out;
+    for (const std::string& l : file.lines)
+        out += l + "\n";
+
+    QSaveFile save(QString::fromStdString(path));
+    if (!save.open(QIODevice::WriteOnly) ||
+        save.write(out.data(), qint64(out.size())) != qint64(out.size()) || !save.commit()) {
+        lastError = save.errorString().toStdString();
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> CProfileFile::ReadSection(const std::string& section,
+                                                                           std::size_t bufferSize) const {
+    const std::size_t maxChars = bufferSize == 0 ? 0 : bufferSize - 1;
+    std::vector<std::pair<std::string, std::string>> out;
+    std::string text;
+    std::string error;
+    if (ReadAll(path, text, error) != EReadState::Read) return out;
+    const SLines file = Split(text);
+    const SPlace place = Find(file, Trim(section), std::string());
+    if (place.header < 0) return out;
+    for (int i = place.header + 1; i < place.end; ++i) {
+        const auto name = KeyOf(file.lines[i]);
+        if (!name || name->empty()) continue;
+        const bool seen =
+            std::any_of(out.begin(), out.end(), [&](const auto& kv) { return SameName(kv.first, *name); });
+        if (!seen) out.emplace_back(*name, Bounded(ValueOf(file.lines[i]), maxChars));
+    }
+    return out;
+}
