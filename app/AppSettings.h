@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ProfileFile.h"
+#include "ProfileSettingsStore.h"
+
+#include <functional>
+#include <string>
+
+// The program's settings: section "CONFIG" of ParamCfg.ini in the working directory. Every key
+// has a default, so a missing or unreadable file gives English and both packet switches on.
+class CAppSettings {
+  public:
+    static constexpr const char* kFileName = "ParamCfg.ini";
+    static constexpr const char* kSection = "CONFIG";
+
+    // ParamCfg.ini in the current working directory, resolved now: a later change of the
+    // working directory does not move the file.
+    CAppSettings();
+    explicit CAppSettings(std::string path);
+
+    const std::string& Path() const { return file.Path(); }
+
+    int Language() const;       // "LANGUAGE": 0 Chinese, 1 English (default)
+    bool DisplayPacket() const; // "DisPlayPacket", default on
+    bool HexShow() const;       // "HexShow", default on
+
+    // The language change writes only "LANGUAGE".
+    bool SaveLanguage(int index);
+
+    // The close request: "DisPlayPacket", "HexShow", then the console page's keys, which it
+    // writes itself through the store it is given (saveConsole may be empty). Every key is
+    // tried; false when any write failed (LastError() says why).
+    bool SaveOnClose(bool displayPacket, bool hexShow,
+                     const std::function<void(ISettingsStore&)>& saveConsole);
+
+    // The console page reads its keys through this at its initialisation.
+    ISettingsStore& Store() { return store; }
+    CProfileFile& File() { return file; }
+
+    const std::string& LastError() const { return lastError; }
+
+  private:
+    bool Write(const char* key, int value);
+
+    CProfileFile file;
+    CProfileSettingsStore store;
+    std::string lastError;
+};
