@@ -1,0 +1,45 @@
+#pragma once
+
+#include "CmdItem.h"
+#include "CmdResult.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Parameter set files: section "CONFIG" of an INI file, one key per parameter, named by its
+// three-letter mnemonic, holding the value text as a page gives it for a write. The window
+// shows the file dialogs and the messages; this is what happens between them.
+
+enum EExportOutcome { EXPORT_EMPTY, EXPORT_CANCELLED, EXPORT_WRITTEN, EXPORT_FAILED };
+
+struct SExportResult {
+    EExportOutcome outcome = EXPORT_CANCELLED;
+    std::string path;  // the file chosen
+    std::string error; // why it could not be written (EXPORT_FAILED)
+
+    // The operator's text of the outcome in the active language: text 266 for nothing to export
+    // (a log line), 212 "Export Success!" (a notice), 282 with the reason for a failed write;
+    // empty when cancelled.
+    std::string Message() const;
+};
+
+// The export of the pages' value records (network, advanced, IO and encryption page, in that
+// order). With no records nothing is asked or written (EXPORT_EMPTY). Otherwise choosePath asks
+// for the file (the save dialog; an empty path cancels) and the keys are written in record order:
+// a key already in the file is replaced where it stands, new keys go to the end of the section,
+// everything else in the file stays. All keys are written at once or, on a failure, none.
+SExportResult ExportConfig(const std::vector<SCmdItem>& values,
+                           const std::function<std::string()>& choosePath);
+
+// The keys of a parameter set file as decoded replies, in code order 6 to 39 (so the node type
+// comes before the node address and the sleep mode before the sleep times). The link key (TLK)
+// is never read; values are cut to 259 characters; empty values count as missing. A missing,
+// unreadable or foreign file gives an empty list.
+std::vector<SCmdResult> ReadConfigFile(const std::string& path);
+
+// The import once the file is chosen: reset (the pages are cleared), then every value of the
+// file goes to apply, as if it had been read from a module. True when at least one key was
+// found ("Import Success!" is then shown); false leaves the pages cleared.
+bool ImportConfig(const std::string& path, const std::function<void()>& reset,
+                  const std::function<void(const SCmdResult&)>& apply);
