@@ -13,15 +13,16 @@
 #include "LocalDialog.h"
 #include "LogPane.h"
 #include "MessageBoxCustom.h"
-#include "PendingParts.h"
 #include "QtUiWaker.h"
 #include "RemoteDialog.h"
+#include "Restart.h"
 #include "TextUtil.h"
 #include "UiText.h"
 #include "WaitDialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -43,7 +44,9 @@ QPushButton* MakeButton(QWidget* parent, int id, const char* english, const char
 }
 } // namespace
 
-CCalyraDlg::CCalyraDlg(STimings timings, QWidget* parent) : QWidget(parent) {
+CCalyraDlg::CCalyraDlg(STimings timings, QWidget* parent)
+    : QWidget(parent), chooseFile([this](bool save) { return ChooseConfigFile(save); }),
+      restart([] { RestartProgram(); }) {
     waker = std::make_unique<CQtUiWaker>(dispatcher);
     engine = std::make_unique<CEngine>(*this, dispatcher, timings);
     consoleLink = std::make_unique<CEngineConsoleLink>(*engine);
@@ -210,13 +213,11 @@ void CCalyraDlg::ConnectEngine() {
 }
 
 void CCalyraDlg::RestoreSettings() {
-#ifdef CALYRA_HAVE_APP_SETTINGS
-    // Filled in when the settings file lands.
-#endif
-    languageIndex = ProcessLanguageIndex();
+    languageIndex = settings.Language();
     languageList->setCurrentIndex(languageIndex == 0 || languageIndex == 1 ? languageIndex : -1);
-    logPane->SetDisplayPacket(true);
-    logPane->SetHexShow(true);
+    logPane->SetDisplayPacket(settings.DisplayPacket());
+    logPane->SetHexShow(settings.HexShow());
+    consolePage->LoadSettings(settings.Store());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -309,11 +310,11 @@ void CCalyraDlg::OnLanguageSelected(int index) {
         languageList->setCurrentIndex(languageIndex == 0 || languageIndex == 1 ? languageIndex : -1);
         return;
     }
-#ifdef CALYRA_HAVE_RESTART
-    // Filled in when the restart lands.
-#endif
+    if (!settings.SaveLanguage(index)) CEngine::DebugTrace("[ERROR]", "%s", settings.LastError().c_str());
+    // The port closes (and the worker stops) before this instance goes.
     if (engine->IsOpen()) OnOpenCom();
     hide();
+    restart();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -333,9 +334,10 @@ void CCalyraDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CCalyraDlg::SaveSettingsOnClose() {
-#ifdef CALYRA_HAVE_APP_SETTINGS
-    // Filled in when the settings file lands.
-#endif
+    const bool saved =
+        settings.SaveOnClose(logPane->DisplayPacket(), logPane->HexShow(),
+                             [this](ISettingsStore& store) { consolePage->SaveSettings(store); });
+    if (!saved) CEngine::DebugTrace("[ERROR]", "%s", settings.LastError().c_str());
 }
 
 void CCalyraDlg::keyPressEvent(QKeyEvent* event) {

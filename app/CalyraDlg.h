@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppSettings.h"
 #include "EngineHost.h"
 #include "MainDlgAccess.h"
 #include "PortEnum.h"
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class CAdvConfigDialog;
@@ -57,6 +59,14 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     bool IsCollapsed() const { return collapsed; }
     // The language selector's change (index of the list).
     void OnLanguageSelected(int index);
+
+    // The file dialogs of import (save false) and export (save true): the chosen path, empty when
+    // cancelled. Tests replace them.
+    using FileChooser = std::function<QString(bool save)>;
+    void SetFileChooser(FileChooser chooser) { chooseFile = std::move(chooser); }
+    // The restart of a language change (ends this instance). Tests replace it.
+    void SetRestartHandler(std::function<void()> handler) { restart = std::move(handler); }
+    CAppSettings& Settings() { return settings; }
 
     // ---- IMainDlg ----
     void AppendLog(const QString& text) override;
@@ -132,12 +142,16 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     // The closed state: lists enabled by the rules, caption "Open Com", text 224 in the log.
     void ShowPortClosed();
     void SaveSettingsOnClose();
+    QString ChooseConfigFile(bool save);
 
     // Declared first, destroyed last: the engine's close may still run window tasks.
     CUiDispatcher dispatcher;
     std::unique_ptr<CQtUiWaker> waker;
     std::unique_ptr<CEngine> engine;
     std::unique_ptr<CEngineConsoleLink> consoleLink;
+    CAppSettings settings; // ParamCfg.ini of the working directory at start-up
+    FileChooser chooseFile;
+    std::function<void()> restart;
     CPortList ports;
     QTimer portRefresh;
     // What the COM list was last checked against: the list's read count and the port state.

@@ -5,6 +5,7 @@
 #include "AdvConfigDialog.h"
 #include "BaseConfigDialog.h"
 #include "CommSettings.h"
+#include "ConfigFile.h"
 #include "EncryptConfigDialog.h"
 #include "Engine.h"
 #include "IOConfigDialog.h"
@@ -13,11 +14,11 @@
 #include "LogPane.h"
 #include "MessageBoxCustom.h"
 #include "ParamCatalogue.h"
-#include "PendingParts.h"
 #include "RemoteDialog.h"
 #include "UiText.h"
 #include "WaitDialog.h"
 
+#include <QFileDialog>
 #include <QTabWidget>
 
 void CCalyraDlg::AppendLog(const QString& text) {
@@ -124,5 +125,41 @@ int CCalyraDlg::ConfigModeIndex() {
     return comm->ConfigModeIndex();
 }
 
-void CCalyraDlg::OnImportConfig() {}
-void CCalyraDlg::OnExportConfig() {}
+QString CCalyraDlg::ChooseConfigFile(bool save) {
+    const QString name = QStringLiteral("ConfigFile.ini");
+    const QString filter = QStringLiteral("INI Files (*.ini);;All Files (*.*)");
+    const auto options = QFileDialog::Options();
+    return save ? QFileDialog::getSaveFileName(this, QString(), name, filter, nullptr, options)
+                : QFileDialog::getOpenFileName(this, QString(), name, filter, nullptr, options);
+}
+
+void CCalyraDlg::OnExportConfig() {
+    std::vector<SCmdItem> values;
+    CollectParamList(values);
+    const SExportResult result = ::ExportConfig(values, [this] { return chooseFile(true).toStdString(); });
+    const QString message = QString::fromStdString(result.Message());
+    switch (result.outcome) {
+    case EXPORT_EMPTY:
+        AppendLog(message);
+        break;
+    case EXPORT_WRITTEN:
+        ::CustomMessageBox(this, message, QString(), MB_STYLE_OK);
+        break;
+    case EXPORT_FAILED:
+        // Reported instead of a success that did not happen.
+        AppendLog(message);
+        ::CustomMessageBox(this, message, QString(), MB_STYLE_OK);
+        break;
+    case EXPORT_CANCELLED:
+        break;
+    }
+}
+
+void CCalyraDlg::OnImportConfig() {
+    const QString path = chooseFile(false);
+    if (path.isEmpty()) return;
+    const bool found = ::ImportConfig(
+        path.toStdString(), [this] { ResetPages(); },
+        [this](const SCmdResult& r) { engine->ApplyResult(r); });
+    if (found) ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
+}
