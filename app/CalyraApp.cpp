@@ -1,8 +1,9 @@
 #include "CalyraApp.h"
 
+#include "AppSettings.h"
 #include "CalyraDlg.h"
+#include "LanguageBundle.h"
 #include "LanguageIndex.h"
-#include "PendingParts.h"
 
 #include <memory>
 
@@ -11,9 +12,9 @@ CCalyraApp::CCalyraApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int CCalyraApp::InitInstance() {
-#ifdef CALYRA_HAVE_APP_SETTINGS
-    // Filled in when the settings file lands.
-#endif
+    // The language of this process, from the settings file, with its bundle.
+    const CAppSettings settings;
+    StartLanguage(settings);
     auto window = std::make_unique<CCalyraDlg>();
     window->show();
     const int code = exec();
