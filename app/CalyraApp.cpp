@@ -3,7 +3,6 @@
 #include "AppSettings.h"
 #include "CalyraDlg.h"
 #include "LanguageBundle.h"
-#include "LanguageIndex.h"
 
 #include <memory>
 

@@ -44,7 +44,7 @@ CCommSettings::CCommSettings(QWidget* parent)
     dataBitsList = MakeList(this, "dataBitsList", kDataBits);
     stopBitsList = MakeList(this, "stopBitsList", kStopBits);
     parityList = MakeList(this, "parityList", kParities);
-    openButton = new QPushButton(UiText(162), this);
+    openButton = new QPushButton(UiCaption(kTemplate, 1005, "Open COM"), this);
     openButton->setObjectName("openButton");
 
     auto* layout = new QHBoxLayout(this);

@@ -49,7 +49,7 @@ void CommSettingsTest::startsInDefaultMode() {
     QCOMPARE(comm.ParityList()->currentText(), QString("None"));
     QVERIFY(LineSettingsDisabled(comm));
     QVERIFY(comm.PortList()->isEnabled());
-    QCOMPARE(comm.OpenButton()->text(), QString("Open Com"));
+    QCOMPARE(comm.OpenButton()->text(), QString("Open COM"));
     QCOMPARE(Items(comm.StopBitsList()), QStringList({"1", "1.5", "2"}));
     QCOMPARE(Items(comm.ParityList()), QStringList({"None", "Odd", "Even", "Mark", "Space"}));
     QCOMPARE(comm.BaudList()->count(), 10);

@@ -33,7 +33,7 @@ void MainWindowTest::startState() {
     CWindowFixture f;
     CCalyraDlg& w = f.Start();
     QCOMPARE(w.windowTitle(), QString("Calyra"));
-    QCOMPARE(w.Comm()->OpenButton()->text(), QString("Open Com"));
+    QCOMPARE(w.Comm()->OpenButton()->text(), QString("Open COM"));
     QCOMPARE(w.DeviceTabs()->count(), 2);
     QCOMPARE(w.DeviceTabs()->tabText(0), QString("Local Device"));
     QCOMPARE(w.DeviceTabs()->tabText(1), QString("Remote Device"));
@@ -174,7 +174,7 @@ void MainWindowTest::openFailureSaysWhy() {
     const QString log = f.LogText();
     QVERIFY2(log.contains("]\nOpen COM Failed! "), qPrintable(log));
     QVERIFY2(log.contains(reason), qPrintable(log));
-    QCOMPARE(w.Comm()->OpenButton()->text(), QString("Open Com"));
+    QCOMPARE(w.Comm()->OpenButton()->text(), QString("Open COM"));
     QVERIFY(w.Comm()->PortList()->isEnabled() && w.Comm()->ConfigModeList()->isEnabled());
 }
 
