@@ -3,6 +3,7 @@
 // English word. Words that the bundle itself uses (abbreviations such as AT, PAN ID, MAC) are
 // allowed, so a caption added to the program without a Chinese entry fails here.
 
+#include "FilesFixture.h"
 #include "LanguageBundle.h"
 #include "LanguageIndex.h"
 #include "Texts.h"
@@ -77,10 +78,7 @@ void CCaptionsTest::chineseWindowShowsNoEnglishWord() {
     const QSet<QString> allowed = BundleWords(chinese);
 
     CWindowFixture fixture;
-    QFile settings(fixture.WorkDir() + "/ParamCfg.ini");
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write("[CONFIG]\nLANGUAGE=0\n");
-    settings.close();
+    WriteFileBytes(fixture.WorkDir() + "/ParamCfg.ini", "[CONFIG]\nLANGUAGE=0\n");
     SetProcessLanguageIndex(LANG_CHINESE);
     QVERIFY(InstallLanguage(LANG_CHINESE));
     CCalyraDlg& window = fixture.Start();

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FilesFixture.h"
+
 #include <map>
 
 namespace {
@@ -65,17 +67,6 @@ struct SFakePages {
     }
 };
 
-QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 QString Results(const std::vector<SCmdResult>& results) {
     QStringList out;
     for (const SCmdResult& r : results)
@@ -120,7 +111,7 @@ void CConfigFileTest::roundTripOfEveryKey() {
     QCOMPARE(exported.outcome, EXPORT_WRITTEN);
     QCOMPARE(asked, 1);
     QCOMPARE(QString::fromStdString(exported.Message()), QString("Export Success!"));
-    QCOMPARE(ReadBytes(path),
+    QCOMPARE(ReadFileBytes(path),
              QByteArray("[CONFIG]\nIPR=1006\nPAR=1007\nSTO=1008\nUFC=1009\nECH=1011\nDBL=1010\n"
                         "TYP=1017\nAST=1012\nCHA=1013\nITV=1020\nPID=1016\nTID=1015\nNID=1018\n"
                         "MOD=1021\nSLE=1022\nSTC=1023\nWTC=1024\nENP=1025\nPRD=1026\nCDA=1027\n"
@@ -148,21 +139,21 @@ void CConfigFileTest::roundTripOfEveryKey() {
 
 void CConfigFileTest::exportIntoExistingFile() {
     const QString path = dir.filePath("existing.ini");
-    WriteBytes(path, "; mine\n[Other]\nIPR=x\n[config]\nPID=1\nFOREIGN=2\nipr=3\n");
+    WriteFileBytes(path, "; mine\n[Other]\nIPR=x\n[config]\nPID=1\nFOREIGN=2\nipr=3\n");
     const auto choose = [&] { return path.toStdString(); };
     QCOMPARE(ExportConfig({MakeValueRecord(PT_IPR, "9"), MakeValueRecord(PT_PID, "65535"),
                            MakeValueRecord(PT_NID, "7")},
                           choose)
                  .outcome,
              EXPORT_WRITTEN);
-    QCOMPARE(ReadBytes(path),
+    QCOMPARE(ReadFileBytes(path),
              QByteArray("; mine\n[Other]\nIPR=x\n[config]\nPID=65535\nFOREIGN=2\nipr=9\nNID=7\n"));
     // Fewer values the second time: the keys of the first export stay. A record without a key
     // (a version) is passed over.
     QCOMPARE(
         ExportConfig({MakeValueRecord(PT_SOFT_VERSION, "v1"), MakeValueRecord(PT_PID, "3")}, choose).outcome,
         EXPORT_WRITTEN);
-    QCOMPARE(ReadBytes(path),
+    QCOMPARE(ReadFileBytes(path),
              QByteArray("; mine\n[Other]\nIPR=x\n[config]\nPID=3\nFOREIGN=2\nipr=9\nNID=7\n"));
 }
 
@@ -235,7 +226,7 @@ void CConfigFileTest::read() {
     if (file == "<folder>")
         QVERIFY(QDir(dir.path()).mkpath(QFileInfo(path).fileName()));
     else if (file != "<missing>")
-        WriteBytes(path, file);
+        WriteFileBytes(path, file);
     QCOMPARE(Results(ReadConfigFile(path.toStdString())), results);
 }
 
@@ -251,7 +242,7 @@ void CConfigFileTest::importClearsThePagesFirst() {
     QFETCH(QByteArray, file);
     QFETCH(bool, found);
     const QString path = dir.filePath("import.ini");
-    WriteBytes(path, file);
+    WriteFileBytes(path, file);
     SFakePages pages;
     pages.Apply({PT_PID, {"5"}});
     pages.Apply({PT_TLK, {"FF"}});
@@ -275,7 +266,7 @@ void CConfigFileTest::importOntoTheNetworkPage() {
     // The real page: 65535 selects Random, and the node type comes before the node address, whose
     // value the page takes only for a router or an end device.
     const QString path = dir.filePath("network.ini");
-    WriteBytes(path, "[CONFIG]\nNID=65535\nPID=65535\nTYP=1\nTID=12\n");
+    WriteFileBytes(path, "[CONFIG]\nNID=65535\nPID=65535\nTYP=1\nTID=12\n");
     CBaseConfigDialog page;
     QVERIFY(ImportConfig(
         path.toStdString(), [&] { page.ClearParams(); },

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FilesFixture.h"
+
 namespace {
 
 // The printf conversions of a text, in order ("%s", "%d", ...).
@@ -30,12 +32,6 @@ SLanguageBundle LoadShipped(const QString& name) {
     const bool ok = ReadLanguageBundle(LanguageBundleDir() + "/" + name, bundle, &error);
     if (!ok) qWarning("%s: %s", qPrintable(name), error.c_str());
     return ok ? bundle : SLanguageBundle{};
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 } // namespace
@@ -200,7 +196,7 @@ void CLanguageBundleTest::install() {
     QFETCH(QString, text166);
     QFETCH(QString, caption);
     QTemporaryDir dir;
-    if (chineseFile != "<missing>") WriteFile(dir.filePath("Chinese.ini"), chineseFile);
+    if (chineseFile != "<missing>") WriteFileBytes(dir.filePath("Chinese.ini"), chineseFile);
     // A bundle installed before must not survive a failed install.
     SetTextTable({{166, "stale"}});
     SetCaptionTable({{{102, 1008}, "stale"}});
@@ -227,7 +223,7 @@ void CLanguageBundleTest::startUpReadsTheLanguage() {
     QFETCH(int, index);
     QFETCH(QString, text166);
     QTemporaryDir dir;
-    if (settings != "<missing>") WriteFile(dir.filePath("ParamCfg.ini"), settings);
+    if (settings != "<missing>") WriteFileBytes(dir.filePath("ParamCfg.ini"), settings);
     const CAppSettings appSettings(dir.filePath("ParamCfg.ini").toStdString());
     SetProcessLanguageIndex(-5);
     // The shipped bundles, as the program finds them.

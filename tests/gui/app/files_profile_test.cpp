@@ -9,22 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FilesFixture.h"
+
 #include <climits>
-
-namespace {
-
-QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
 
 class CProfileFileTest : public QObject {
     Q_OBJECT
@@ -113,22 +100,22 @@ void CProfileFileTest::writeKey() {
     QFETCH(QString, value);
     QFETCH(QByteArray, after);
     const QString path = dir.filePath(QString("write-%1.ini").arg(QTest::currentDataTag()));
-    if (before != "<missing>") WriteBytes(path, before);
+    if (before != "<missing>") WriteFileBytes(path, before);
 
     CProfileFile file(path.toStdString());
     QVERIFY2(file.WriteText(section.toStdString(), key.toStdString(), value.toStdString()),
              file.LastError().c_str());
-    QCOMPARE(ReadBytes(path), after);
+    QCOMPARE(ReadFileBytes(path), after);
     QCOMPARE(QString::fromStdString(file.ReadText(section.toStdString(), key.toStdString(), "<none>")),
              value);
 }
 
 void CProfileFileTest::writeSeveralKeysInOrder() {
     const QString path = dir.filePath("several.ini");
-    WriteBytes(path, "[CONFIG]\nPID=1\nforeign=x\n");
+    WriteFileBytes(path, "[CONFIG]\nPID=1\nforeign=x\n");
     CProfileFile file(path.toStdString());
     QVERIFY(file.WriteTexts("CONFIG", {{"IPR", "9"}, {"PID", "65535"}, {"PAR", "0"}}));
-    QCOMPARE(ReadBytes(path), QByteArray("[CONFIG]\nPID=65535\nforeign=x\nIPR=9\nPAR=0\n"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("[CONFIG]\nPID=65535\nforeign=x\nIPR=9\nPAR=0\n"));
     // An empty batch touches nothing, not even a missing file.
     CProfileFile missing(dir.filePath("never.ini").toStdString());
     QVERIFY(missing.WriteTexts("CONFIG", {}));
@@ -166,7 +153,7 @@ void CProfileFileTest::readText() {
     QFETCH(int, bufferSize);
     QFETCH(QString, expected);
     const QString path = dir.filePath(QString("read-%1.ini").arg(QTest::currentDataTag()));
-    if (content != "<missing>") WriteBytes(path, content);
+    if (content != "<missing>") WriteFileBytes(path, content);
     const CProfileFile file(path.toStdString());
     QCOMPARE(QString::fromStdString(
                  file.ReadText("config", key.toStdString(), "default", std::size_t(bufferSize))),
@@ -193,14 +180,15 @@ void CProfileFileTest::readInt() {
     QFETCH(QString, value);
     QFETCH(int, expected);
     const QString path = dir.filePath("int.ini");
-    WriteBytes(path,
-               value == "<missing>" ? QByteArray("[CONFIG]\n") : "[CONFIG]\nN=" + value.toUtf8() + "\n");
+    WriteFileBytes(path,
+                   value == "<missing>" ? QByteArray("[CONFIG]\n") : "[CONFIG]\nN=" + value.toUtf8() + "\n");
     QCOMPARE(CProfileFile(path.toStdString()).ReadInt("CONFIG", "n", 7), expected);
 }
 
 void CProfileFileTest::readSection() {
     const QString path = dir.filePath("section.ini");
-    WriteBytes(path, "[Other]\nX=0\n[CONFIG]\n; c\nPID = 5 \nTYP=1\npid=9\nno key\n=nameless\n[Next]\nY=1\n");
+    WriteFileBytes(path,
+                   "[Other]\nX=0\n[CONFIG]\n; c\nPID = 5 \nTYP=1\npid=9\nno key\n=nameless\n[Next]\nY=1\n");
     const auto keys = CProfileFile(path.toStdString()).ReadSection("config", 2);
     const std::vector<std::pair<std::string, std::string>> expected{{"PID", "5"}, {"TYP", "1"}};
     QVERIFY(keys == expected);
@@ -241,12 +229,12 @@ void CProfileFileTest::refusedWrite() {
     QFETCH(QString, key);
     QFETCH(QString, value);
     QVERIFY(QDir(dir.path()).mkpath("folder"));
-    WriteBytes(dir.filePath("existing.ini"), "[CONFIG]\nA=0\n");
+    WriteFileBytes(dir.filePath("existing.ini"), "[CONFIG]\nA=0\n");
 
     CProfileFile file(dir.filePath(path).toStdString());
     QVERIFY(!file.WriteText("CONFIG", key.toStdString(), value.toStdString()));
     QVERIFY(!file.LastError().empty());
-    QCOMPARE(ReadBytes(dir.filePath("existing.ini")), QByteArray("[CONFIG]\nA=0\n"));
+    QCOMPARE(ReadFileBytes(dir.filePath("existing.ini")), QByteArray("[CONFIG]\nA=0\n"));
     QVERIFY(!QFile::exists(dir.filePath("missing")));
     QVERIFY(QFileInfo(dir.filePath("folder")).isDir());
     // A later good write clears the reason.
@@ -256,10 +244,10 @@ void CProfileFileTest::refusedWrite() {
 
 void CProfileFileTest::failedBatchWritesNothing() {
     const QString path = dir.filePath("batch.ini");
-    WriteBytes(path, "[CONFIG]\nA=0\n");
+    WriteFileBytes(path, "[CONFIG]\nA=0\n");
     CProfileFile file(path.toStdString());
     QVERIFY(!file.WriteTexts("CONFIG", {{"A", "1"}, {"B", "bad\nvalue"}}));
-    QCOMPARE(ReadBytes(path), QByteArray("[CONFIG]\nA=0\n"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("[CONFIG]\nA=0\n"));
 }
 
 void CProfileFileTest::writeKeepsLinkAndPermissions() {
@@ -267,13 +255,13 @@ void CProfileFileTest::writeKeepsLinkAndPermissions() {
     // its mode.
     const QString target = dir.filePath("target.ini");
     const QString link = dir.filePath("link.ini");
-    WriteBytes(target, "[CONFIG]\nA=0\n");
+    WriteFileBytes(target, "[CONFIG]\nA=0\n");
     QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QFile::Permissions mode = QFile::permissions(target);
     QVERIFY(QFile::link(target, link));
     QVERIFY(CProfileFile(link.toStdString()).WriteText("CONFIG", "A", "1"));
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(ReadBytes(target), QByteArray("[CONFIG]\nA=1\n"));
+    QCOMPARE(ReadFileBytes(target), QByteArray("[CONFIG]\nA=1\n"));
     QCOMPARE(QFile::permissions(target), mode);
 }
 

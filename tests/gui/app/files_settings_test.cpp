@@ -12,18 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FilesFixture.h"
+
 namespace {
-
-QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // The close request as the window makes it, with the console page writing its own keys.
 bool SaveOnClose(CAppSettings& settings, bool displayPacket, bool hexShow, const CCmdConfigDialog& console) {
@@ -90,7 +81,7 @@ void CAppSettingsTest::storedValues() {
     QFETCH(bool, displayPacket);
     QFETCH(bool, hexShow);
     const QString path = dir.filePath("stored.ini");
-    WriteBytes(path, file);
+    WriteFileBytes(path, file);
     const CAppSettings settings(path.toStdString());
     QCOMPARE(settings.Language(), language);
     QCOMPARE(settings.DisplayPacket(), displayPacket);
@@ -106,8 +97,9 @@ void CAppSettingsTest::closeWritesSevenKeysInOrder() {
     console.SendTimerBox()->setChecked(false);
     console.PeriodEdit()->setText("250");
     QVERIFY2(SaveOnClose(settings, false, true, console), settings.LastError().c_str());
-    QCOMPARE(ReadBytes(path), QByteArray("[CONFIG]\nDisPlayPacket=0\nHexShow=1\nRestartDevice=1\nCmdHex=0\n"
-                                         "SendTimer=250\nSendTimerState=0\nSendNewLine=1\n"));
+    QCOMPARE(ReadFileBytes(path),
+             QByteArray("[CONFIG]\nDisPlayPacket=0\nHexShow=1\nRestartDevice=1\nCmdHex=0\n"
+                        "SendTimer=250\nSendTimerState=0\nSendNewLine=1\n"));
     // Read back as the next start does.
     CCmdConfigDialog next;
     next.LoadSettings(settings.Store());
@@ -118,12 +110,12 @@ void CAppSettingsTest::closeWritesSevenKeysInOrder() {
 
 void CAppSettingsTest::closeIntoExistingFileKeepsItsLines() {
     const QString path = dir.filePath("existing.ini");
-    WriteBytes(path, "; kept\n[CONFIG]\nLANGUAGE=0\nHexShow=0\nForeign=x\n\n[Other]\nDisPlayPacket=7\n");
+    WriteFileBytes(path, "; kept\n[CONFIG]\nLANGUAGE=0\nHexShow=0\nForeign=x\n\n[Other]\nDisPlayPacket=7\n");
     CAppSettings settings(path.toStdString());
     CCmdConfigDialog console;
     console.LoadSettings(settings.Store());
     QVERIFY(SaveOnClose(settings, true, true, console));
-    QCOMPARE(ReadBytes(path),
+    QCOMPARE(ReadFileBytes(path),
              QByteArray("; kept\n[CONFIG]\nLANGUAGE=0\nHexShow=1\nForeign=x\nDisPlayPacket=1\n"
                         "RestartDevice=1\nCmdHex=1\nSendTimer=1000\nSendTimerState=1\n"
                         "SendNewLine=1\n\n[Other]\nDisPlayPacket=7\n"));
@@ -133,9 +125,9 @@ void CAppSettingsTest::languageChangeWritesOnlyTheLanguage() {
     const QString path = dir.filePath("language.ini");
     CAppSettings settings(path.toStdString());
     QVERIFY(settings.SaveLanguage(0));
-    QCOMPARE(ReadBytes(path), QByteArray("[CONFIG]\nLANGUAGE=0\n"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("[CONFIG]\nLANGUAGE=0\n"));
     QVERIFY(settings.SaveLanguage(1));
-    QCOMPARE(ReadBytes(path), QByteArray("[CONFIG]\nLANGUAGE=1\n"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("[CONFIG]\nLANGUAGE=1\n"));
     QCOMPARE(settings.Language(), 1);
 }
 
