@@ -8,19 +8,9 @@
 #include <QFile>
 #include <QtTest>
 
-namespace {
-std::string PageValue(CCalyraDlg& w, int code) {
-    std::vector<SCmdItem> list;
-    w.CollectParamList(list);
-    for (const SCmdItem& r : list)
-        if (r.type == code) return r.Text();
-    return {};
-}
-} // namespace
-
 class ConfigFileTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void exportWithEmptyPagesOnlyLogs();
     void exportThenImportRestoresThePages();
     void cancelledImportLeavesThePages();
@@ -62,7 +52,7 @@ void ConfigFileTest::exportThenImportRestoresThePages() {
     }
     QVERIFY(QFile(path).exists());
     w.ResetPages();
-    QCOMPARE(PageValue(w, PT_PID), std::string());
+    QCOMPARE(f.PageValue(PT_PID), std::string());
     w.Log()->AppendLog("before the import");
     {
         CPromptAnswerer ok(MB_RESULT_NO);
@@ -71,9 +61,9 @@ void ConfigFileTest::exportThenImportRestoresThePages() {
         QCOMPARE(ok.Text(), QString("Import Success!"));
     }
     QCOMPARE(asks, (QList<bool>{true, false}));
-    QCOMPARE(PageValue(w, PT_PID), std::string("4660"));
-    QCOMPARE(PageValue(w, PT_CHA), std::string("15"));
-    QCOMPARE(PageValue(w, PT_ITV), std::string("250"));
+    QCOMPARE(f.PageValue(PT_PID), std::string("4660"));
+    QCOMPARE(f.PageValue(PT_CHA), std::string("15"));
+    QCOMPARE(f.PageValue(PT_ITV), std::string("250"));
     // The import starts like a load: the log was emptied.
     QVERIFY(!f.LogText().contains("before the import"));
 }
@@ -87,7 +77,7 @@ void ConfigFileTest::cancelledImportLeavesThePages() {
     QTest::mouseClick(w.ImportButton(), Qt::LeftButton);
     QTest::qWait(20);
     QVERIFY(!none.Answered());
-    QCOMPARE(PageValue(w, PT_PID), std::string("4660"));
+    QCOMPARE(f.PageValue(PT_PID), std::string("4660"));
 }
 
 void ConfigFileTest::importWithoutKnownKeysClearsSilently() {
@@ -104,7 +94,7 @@ void ConfigFileTest::importWithoutKnownKeysClearsSilently() {
     QTest::mouseClick(w.ImportButton(), Qt::LeftButton);
     QTest::qWait(20);
     QVERIFY(!none.Answered());
-    QCOMPARE(PageValue(w, PT_PID), std::string());
+    QCOMPARE(f.PageValue(PT_PID), std::string());
 }
 
 void ConfigFileTest::failedExportIsReported() {

@@ -14,15 +14,6 @@
 #include <algorithm>
 
 namespace {
-// The first value record of a code that the pages deliver, "" when none.
-std::string PageValue(CCalyraDlg& w, int code) {
-    std::vector<SCmdItem> list;
-    w.CollectParamList(list);
-    for (const SCmdItem& r : list)
-        if (r.type == code) return r.Text();
-    return {};
-}
-
 // Opens the simulator's port with packet display off (so the log holds the status lines only) and loads.
 bool OpenAndLoad(CSimWindowFixture& f) {
     CCalyraDlg& w = f.Window();
@@ -36,7 +27,6 @@ bool OpenAndLoad(CSimWindowFixture& f) {
 class SimWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void init();
     void openAndCloseShowTheState();
     void loadFillsThePagesAndLogsEveryRead();
     void saveSendsOnlyTheChangedValueThenSave();
@@ -49,10 +39,6 @@ class SimWindowTest : public QObject {
     void packetsAreShownAsTextOrHex();
     void windowThreadNeverBlocks();
 };
-
-void SimWindowTest::init() {
-    // Every test builds its own fixture; nothing to share.
-}
 
 void SimWindowTest::openAndCloseShowTheState() {
     CSimWindowFixture f;
@@ -87,14 +73,14 @@ void SimWindowTest::loadFillsThePagesAndLogsEveryRead() {
     // node type).
     for (int code = PT_IPR; code <= PT_ITV; ++code) {
         const SParamInfo* info = FindParam(code);
-        if (info->page != PG_NETWORK || !info->writePrefix || PageValue(w, code).empty()) continue;
-        QVERIFY2(EqualsNoCase(PageValue(w, code), f.Sim().LocalParam(code)),
+        if (info->page != PG_NETWORK || !info->writePrefix || f.PageValue(code).empty()) continue;
+        QVERIFY2(EqualsNoCase(f.PageValue(code), f.Sim().LocalParam(code)),
                  qPrintable(
                      QString("%1: page %2, module %3")
-                         .arg(info->mnemonic, PageValue(w, code).c_str(), f.Sim().LocalParam(code).c_str())));
+                         .arg(info->mnemonic, f.PageValue(code).c_str(), f.Sim().LocalParam(code).c_str())));
     }
-    QCOMPARE(PageValue(w, PT_PID), std::string("4660"));
-    QCOMPARE(PageValue(w, PT_ITV), std::string("250"));
+    QCOMPARE(f.PageValue(PT_PID), std::string("4660"));
+    QCOMPARE(f.PageValue(PT_ITV), std::string("250"));
 
     // One status line per read, in sending order, and nothing failed.
     const QString log = f.LogText();
@@ -184,11 +170,11 @@ void SimWindowTest::failedReadsArePromptedAndReread() {
 
     if (answer == MB_RESULT_YES) {
         QCOMPARE(f.Commands(), (std::vector<std::string>{"AT+PID?", "AT+CHA?", "AT+ITV?"}));
-        QCOMPARE(PageValue(w, PT_PID), std::string("4660"));
+        QCOMPARE(f.PageValue(PT_PID), std::string("4660"));
         QVERIFY(f.LogText().contains("*Read PID Success!"));
     } else {
         QVERIFY(f.Commands().empty());
-        QCOMPARE(PageValue(w, PT_PID), std::string());
+        QCOMPARE(f.PageValue(PT_PID), std::string());
     }
     QVERIFY(!w.Progress()->isVisible());
     QVERIFY(w.LoadButton()->isEnabled() && w.Comm()->OpenButton()->isEnabled());

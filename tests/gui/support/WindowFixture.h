@@ -22,6 +22,8 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CWindowFixture {
   public:
@@ -48,6 +50,14 @@ class CWindowFixture {
     QString PortsDir() const { return portsDir.path(); }
     QString WorkDir() const { return workDir.path(); }
     QString LogText() const { return window->Log()->Text(); }
+    // The value text the pages deliver for code (as a save or an export takes it), "" when none.
+    std::string PageValue(int code) const {
+        std::vector<SCmdItem> list;
+        window->CollectParamList(list);
+        for (const SCmdItem& r : list)
+            if (r.type == code) return r.Text();
+        return {};
+    }
 
     // Makes COM<n> an alias of target in the ports folder.
     bool AddAlias(int number, const QString& target) {
