@@ -1,0 +1,275 @@
+// The command console page with the window against the simulator: commands as text or hex bytes
+// and their raw replies in the log, and the firmware download through Upgrade, complete, cut at
+// the end of the boot loader's area, aborted and cut off by a hang-up.
+#include "SimWindowFixture.h"
+
+#include "CmdConfigDialog.h"
+#include "ParamCatalogue.h"
+#include "WaitDialog.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QtTest>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+constexpr int kMaxBlocks = 3743; // the boot loader's area: 239,552 bytes
+constexpr int kBlockBytes = 64;
+
+// Runs the window's event loop as the program does (QTest::qWaitFor sleeps 10 ms between its
+// passes, which would pace a worker that waits for the window thread once per block) until
+// done() holds or ms have passed.
+bool RunUntil(const std::function<bool()>& done, int ms) {
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    poll.start(1);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+// Sets a check box of the page by a click (its clicked handler runs), when it differs.
+void SetBox(QCheckBox* box, bool on) {
+    if (box->isChecked() != on) box->click();
+}
+
+// Sends text through the console page (Send button) with the given modes.
+void ConsoleSend(CCmdConfigDialog* page, const QString& text, bool hex, bool newLine) {
+    SetBox(page->HexBox(), hex);
+    SetBox(page->NewLineBox(), newLine);
+    page->CommandEdit()->setText(text);
+    QTest::mouseClick(page->SendButton(), Qt::LeftButton);
+}
+
+// Opens the simulator's port with the console page shown and the packet display as asked.
+bool OpenOnConsole(CSimWindowFixture& f, bool displayPacket) {
+    CCalyraDlg& w = f.Window();
+    w.Log()->SetDisplayPacket(displayPacket);
+    w.Log()->SetHexShow(false);
+    w.ConfigTabs()->setCurrentWidget(w.ConsolePage());
+    return f.OpenSimPort();
+}
+
+// An image file of random bytes in the fixture's working folder.
+std::vector<uint8_t> WriteImage(const QString& path, int size) {
+    std::vector<uint8_t> image(size);
+    std::mt19937 rng(size);
+    for (uint8_t& b : image)
+        b = static_cast<uint8_t>(rng());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(reinterpret_cast<const char*>(image.data()), size);
+    return image;
+}
+
+// Chooses the image on the console page and presses Upgrade.
+void StartUpgrade(CCalyraDlg& w, const QString& path, bool restart) {
+    CCmdConfigDialog* page = w.ConsolePage();
+    page->ChooseImage(path);
+    SetBox(page->RestartBox(), restart);
+    QTest::mouseClick(page->UpgradeButton(), Qt::LeftButton);
+}
+
+// Nothing of a job is left: no progress, every control usable again.
+bool Unlocked(CCalyraDlg& w) {
+    return !w.IsProgressShown() && !w.Progress()->isVisible() && w.Comm()->OpenButton()->isEnabled() &&
+           w.LoadButton()->isEnabled() && w.ConfigTabs()->tabBar()->isEnabled() &&
+           w.ConsolePage()->UpgradeButton()->isEnabled();
+}
+} // namespace
+
+class E2eConsoleTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void commandsReachTheModuleAndRepliesAreLogged_data();
+    void commandsReachTheModuleAndRepliesAreLogged();
+    void firmwareDownloadFillsTheBootLoader_data();
+    void firmwareDownloadFillsTheBootLoader();
+    void interruptedDownloadEndsCleanly_data();
+    void interruptedDownloadEndsCleanly();
+};
+
+void E2eConsoleTest::commandsReachTheModuleAndRepliesAreLogged_data() {
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("shown");    // the log's "Send:" line
+    QTest::addColumn<QString>("received"); // the line the module took
+    QTest::addColumn<QString>("reply");
+    QTest::newRow("text with New Line") << false << "AT+PID?"
+                                        << "Send:AT+PID?\n"
+                                        << "AT+PID?"
+                                        << "]\n[Recv COM Data,Size(15)]+PID:4660\nOK\n";
+    QTest::newRow("hex with blanks") << true << "41 54 2B 43 48 41 3F 0D 0A"
+                                     << "Send:41542B4348413F0D0A\n"
+                                     << "AT+CHA?"
+                                     << "]\n[Recv COM Data,Size(13)]+CHA:15\nOK\n";
+}
+
+void E2eConsoleTest::commandsReachTheModuleAndRepliesAreLogged() {
+    QFETCH(bool, hex);
+    QFETCH(QString, command);
+    QFETCH(QString, shown);
+    QFETCH(QString, received);
+    QFETCH(QString, reply);
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    f.Sim().SetLocalParam(PT_PID, "4660");
+    f.Sim().SetLocalParam(PT_CHA, "15");
+    CCalyraDlg& w = f.Start();
+    CCmdConfigDialog* page = w.ConsolePage();
+    QVERIFY(OpenOnConsole(f, true));
+
+    // The escape without a line end takes the module into its configuration state.
+    ConsoleSend(page, "+++", false, false);
+    QTRY_VERIFY(f.Sim().InConfigState());
+    QTRY_VERIFY(f.LogText().contains("]\n[Recv COM Data,Size(4)]OK\n"));
+    QVERIFY(f.LogText().contains("]\nSend:+++\n"));
+
+    ConsoleSend(page, command, hex, true);
+    QVERIFY(f.LogText().contains("]\n" + shown));
+    QTRY_VERIFY(f.LogText().contains(reply));
+    QCOMPARE(f.Commands(), std::vector<std::string>{received.toStdString()});
+    // Raw mode: the reply is only logged, never applied to the pages or counted as a result.
+    QCOMPARE(w.Engine().rawMode.load(), 1);
+    std::vector<SCmdItem> values;
+    w.CollectParamList(values);
+    QVERIFY(std::none_of(values.begin(), values.end(),
+                         [](const SCmdItem& r) { return r.type == PT_PID || r.type == PT_CHA; }));
+    QVERIFY(!f.LogText().contains("*Read"));
+
+    // Each tick of the send timer sends the same command again and always logs it. (A send purges
+    // what the port has not passed on yet, so every tick waits for the one before.)
+    const int sends = f.LogText().count("Send:");
+    for (size_t n : {2, 3}) {
+        page->OnSendTimer();
+        QTRY_COMPARE(f.Commands().size(), n);
+        QCOMPARE(f.Commands().back(), received.toStdString());
+    }
+    QCOMPARE(f.LogText().count("Send:"), sends + 2);
+}
+
+void E2eConsoleTest::firmwareDownloadFillsTheBootLoader_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("restart");
+    const int full = kMaxBlocks * kBlockBytes;
+    QTest::newRow("full image, restart first") << full << true;
+    QTest::newRow("last block padded, no restart") << full - 20 << false;
+    QTest::newRow("larger image cut at the area's end") << full + 1000 << false;
+}
+
+void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
+    QFETCH(int, size);
+    QFETCH(bool, restart);
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    CCalyraDlg& w = f.Start();
+    QVERIFY(OpenOnConsole(f, false));
+    const QString path = f.WorkDir() + "/firmware.bin";
+    const std::vector<uint8_t> image = WriteImage(path, size);
+    QCOMPARE(int(image.size()), size);
+
+    QElapsedTimer clock;
+    clock.start();
+    StartUpgrade(w, path, restart);
+    // The transfer shows its progress over the blocks and the enable record, the controls locked.
+    QVERIFY(RunUntil([&] { return w.Progress()->ProgressText() == "Upgrading...."; }, 3000));
+    QCOMPARE(w.GetProgressMax(), kMaxBlocks + 1);
+    QVERIFY(w.Progress()->isVisible() && !w.Comm()->OpenButton()->isEnabled());
+    QVERIFY(RunUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
+    QVERIFY(RunUntil([&] { return Unlocked(w); }, 1000));
+    const qint64 took = clock.elapsed();
+    qInfo("download of %d bytes: %lld ms", size, took);
+
+    // The boot loader holds the image byte for byte up to the area's end, the last block filled
+    // up with 0xFF, and was told to enable it.
+    QCOMPARE(f.Sim().BlocksReceived(), kMaxBlocks);
+    QVERIFY(f.Sim().ImageEnabled());
+    std::vector<uint8_t> expected(image.begin(), image.begin() + std::min(size, kMaxBlocks * kBlockBytes));
+    expected.resize(size_t(kMaxBlocks) * kBlockBytes, 0xFF);
+    QVERIFY(f.Sim().FlashImage() == expected);
+
+    const std::vector<std::string> commands = f.Commands();
+    if (restart) {
+        // Into the configuration state, API mode, the restart request, then the handshake.
+        QCOMPARE(commands.at(0), std::string("AT+API"));
+        QCOMPARE(commands.at(1), std::string("API restart 02"));
+        QVERIFY(f.LogText().contains("Restart Success!"));
+    } else {
+        // The first bytes on the line are the handshake's.
+        QVERIFY(f.Sim().ReceivedCommands().at(0) == "BOOT handshake");
+    }
+    QCOMPARE(std::count(commands.begin(), commands.end(), "BOOT enable"), 1L);
+    QCOMPARE(commands.back(), std::string("BOOT enable"));
+    const QString log = f.LogText();
+    QVERIFY(log.contains("Handshake succeeds, start the download program, please wait ...."));
+    QVERIFY(!log.contains("failed") && !log.contains("Handshake fails"));
+    QVERIFY(w.Engine().IsOpen());
+}
+
+void E2eConsoleTest::interruptedDownloadEndsCleanly_data() {
+    QTest::addColumn<bool>("hangUp"); // else Abort
+    QTest::newRow("Abort of the progress dialog") << false;
+    QTest::newRow("hang-up of the module") << true;
+}
+
+void E2eConsoleTest::interruptedDownloadEndsCleanly() {
+    QFETCH(bool, hangUp);
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    CCalyraDlg& w = f.Start();
+    QVERIFY(OpenOnConsole(f, false));
+    const QString path = f.WorkDir() + "/firmware.bin";
+    const std::vector<uint8_t> image = WriteImage(path, 400 * kBlockBytes);
+    f.Sim().SetLatency(2);
+    StartUpgrade(w, path, false);
+    QVERIFY(RunUntil([&] { return f.Sim().BlocksReceived() > 20; }, 5000));
+
+    // The window thread keeps turning while the transfer ends.
+    QElapsedTimer since;
+    qint64 longest = 0;
+    QTimer beat;
+    connect(&beat, &QTimer::timeout, [&] { longest = std::max(longest, since.restart()); });
+    since.start();
+    beat.start(5);
+    if (hangUp)
+        f.Sim().HangUp();
+    else
+        QTest::mouseClick(w.Progress()->AbortButton(), Qt::LeftButton);
+    QVERIFY(RunUntil([&] { return Unlocked(w); }, 2000));
+    QVERIFY(w.Engine().pendingQueue.IsEmpty());
+    const int blocks = f.Sim().BlocksReceived();
+    QTest::qWait(50);
+    QVERIFY(f.Sim().BlocksReceived() <= blocks + 1); // at most the block in flight
+    QVERIFY(!f.Sim().ImageEnabled());
+    qInfo("longest pause of the event loop: %lld ms", longest);
+    QVERIFY2(longest < 300, qPrintable(QString::number(longest)));
+
+    if (hangUp) {
+        QTRY_VERIFY_WITH_TIMEOUT(!w.Engine().IsOpen(), 1000);
+        QCOMPARE(w.Comm()->OpenButton()->text(), QString("Open Com"));
+        QVERIFY(w.Comm()->PortList()->isEnabled());
+        QVERIFY(f.LogText().contains("has vanished."));
+        QVERIFY(!f.LogText().contains("The upgrade process is complete!"));
+        return;
+    }
+    // After an abort the port stays open and a new download runs through.
+    QVERIFY(w.Engine().IsOpen());
+    f.Sim().SetLatency(0);
+    StartUpgrade(w, path, false);
+    QVERIFY(RunUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 5000));
+    QVERIFY(RunUntil([&] { return Unlocked(w); }, 1000));
+    QCOMPARE(f.Sim().BlocksReceived(), 400);
+    QVERIFY(f.Sim().FlashImage() == image);
+    QVERIFY(f.Sim().ImageEnabled());
+}
+
+QTEST_MAIN(E2eConsoleTest)
+#include "e2e_console_test.moc"
