@@ -3,6 +3,8 @@
 // the end of the boot loader's area, aborted and cut off by a hang-up.
 #include "SimWindowFixture.h"
 
+#include "E2eWait.h"
+
 #include "CmdConfigDialog.h"
 #include "ParamCatalogue.h"
 #include "WaitDialog.h"
@@ -19,22 +21,6 @@
 namespace {
 constexpr int kMaxBlocks = 3743; // the boot loader's area: 239,552 bytes
 constexpr int kBlockBytes = 64;
-
-// Runs the window's event loop as the program does (QTest::qWaitFor sleeps 10 ms between its
-// passes, which would pace a worker that waits for the window thread once per block) until
-// done() holds or ms have passed.
-bool RunUntil(const std::function<bool()>& done, int ms) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    poll.start(1);
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-    return done();
-}
 
 // Sets a check box of the page by a click (its clicked handler runs), when it differs.
 void SetBox(QCheckBox* box, bool on) {
@@ -180,11 +166,12 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
     clock.start();
     StartUpgrade(w, path, restart);
     // The transfer shows its progress over the blocks and the enable record, the controls locked.
-    QVERIFY(RunUntil([&] { return w.Progress()->ProgressText() == "Upgrading...."; }, 3000));
+    QVERIFY(RunEventLoopUntil([&] { return w.Progress()->ProgressText() == "Upgrading...."; }, 3000));
     QCOMPARE(w.GetProgressMax(), kMaxBlocks + 1);
     QVERIFY(w.Progress()->isVisible() && !w.Comm()->OpenButton()->isEnabled());
-    QVERIFY(RunUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
-    QVERIFY(RunUntil([&] { return Unlocked(w); }, 1000));
+    QVERIFY(
+        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 1000));
     const qint64 took = clock.elapsed();
     qInfo("download of %d bytes: %lld ms", size, took);
 
@@ -230,7 +217,7 @@ void E2eConsoleTest::interruptedDownloadEndsCleanly() {
     const std::vector<uint8_t> image = WriteImage(path, 400 * kBlockBytes);
     f.Sim().SetLatency(2);
     StartUpgrade(w, path, false);
-    QVERIFY(RunUntil([&] { return f.Sim().BlocksReceived() > 20; }, 5000));
+    QVERIFY(RunEventLoopUntil([&] { return f.Sim().BlocksReceived() > 20; }, 5000));
 
     // The window thread keeps turning while the transfer ends.
     QElapsedTimer since;
@@ -243,7 +230,7 @@ void E2eConsoleTest::interruptedDownloadEndsCleanly() {
         f.Sim().HangUp();
     else
         QTest::mouseClick(w.Progress()->AbortButton(), Qt::LeftButton);
-    QVERIFY(RunUntil([&] { return Unlocked(w); }, 2000));
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 2000));
     QVERIFY(w.Engine().pendingQueue.IsEmpty());
     const int blocks = f.Sim().BlocksReceived();
     QTest::qWait(50);
@@ -264,8 +251,9 @@ void E2eConsoleTest::interruptedDownloadEndsCleanly() {
     QVERIFY(w.Engine().IsOpen());
     f.Sim().SetLatency(0);
     StartUpgrade(w, path, false);
-    QVERIFY(RunUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 5000));
-    QVERIFY(RunUntil([&] { return Unlocked(w); }, 1000));
+    QVERIFY(
+        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 5000));
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 1000));
     QCOMPARE(f.Sim().BlocksReceived(), 400);
     QVERIFY(f.Sim().FlashImage() == image);
     QVERIFY(f.Sim().ImageEnabled());

@@ -3,6 +3,8 @@
 // the retry prompt, node address changes at restart, and the factory reset's local reload.
 #include "SimWindowFixture.h"
 
+#include "E2eWait.h"
+
 #include "BaseConfigDialog.h"
 #include "EncryptConfigDialog.h"
 #include "LimitEdit.h"
@@ -78,8 +80,11 @@ void LetTheWorkerLeaveTheJob() {
 }
 
 // The job ended (progress hidden, controls unlocked) and its worker left it.
+// (CSimWindowFixture::WaitJobEnd's condition, waited for in the event loop.)
 bool JobEnded(CSimWindowFixture& f) {
-    if (!f.WaitJobEnd()) return false;
+    CCalyraDlg& w = f.Window();
+    if (!RunEventLoopUntil([&] { return !w.IsProgressShown() && w.Comm()->OpenButton()->isEnabled(); }, 5000))
+        return false;
     LetTheWorkerLeaveTheJob();
     return true;
 }
@@ -89,7 +94,7 @@ bool SearchAll(CSimWindowFixture& f) {
     CRemoteDialog* page = f.Window().RemotePage();
     QTest::mouseClick(page->SearchButton(), Qt::LeftButton);
     const size_t expected = f.Sim().NodeAddresses().size();
-    if (!QTest::qWaitFor([&] { return size_t(page->NodeList()->topLevelItemCount()) >= expected; }, 3000))
+    if (!RunEventLoopUntil([&] { return size_t(page->NodeList()->topLevelItemCount()) >= expected; }, 3000))
         return false;
     LetTheWorkerLeaveTheJob();
     return true;
@@ -322,7 +327,7 @@ void E2eRemoteTest::failedRemoteRequestsArePromptedAndRetried() {
         f.Sim().ClearReceived();
     });
     QVERIFY(RunOnNode(f, node, save ? CRemoteDialog::IDM_SAVE : CRemoteDialog::IDM_LOAD));
-    QTRY_VERIFY_WITH_TIMEOUT(prompt.Answered(), 5000);
+    QVERIFY(RunEventLoopUntil([&] { return prompt.Answered(); }, 5000));
     QVERIFY(JobEnded(f));
     const QString log = f.LogText();
     if (save) {
@@ -401,10 +406,10 @@ void E2eRemoteTest::nodeAddressChangeTakesEffectAtRestart() {
         const std::vector<uint16_t> nodes = f.Sim().NodeAddresses();
         return std::find(nodes.begin(), nodes.end(), address) != nodes.end();
     };
-    QTRY_VERIFY_WITH_TIMEOUT(!inNetwork(node), 3000);
+    QVERIFY(RunEventLoopUntil([&] { return !inNetwork(node); }, 3000));
     QCOMPARE(inNetwork(1234), !random);
     QCOMPARE(FrameCommands(f), (std::vector<std::string>{Remote("command", node, "SRS")}));
-    QTRY_VERIFY(f.LogText().contains("Restart Success!"));
+    QVERIFY(RunEventLoopUntil([&] { return f.LogText().contains("Restart Success!"); }, 3000));
 }
 
 void E2eRemoteTest::remoteFactoryResetReloadsTheLocalModule() {
@@ -426,10 +431,10 @@ void E2eRemoteTest::remoteFactoryResetReloadsTheLocalModule() {
     QVERIFY(RunOnNode(f, node, CRemoteDialog::IDM_FACTORY));
     QCOMPARE(page->NodeList()->topLevelItemCount(), rows - 1);
     QVERIFY(!RowOf(page, node));
-    QVERIFY(QTest::qWaitFor(
+    QVERIFY(RunEventLoopUntil(
         [&] { return w.IsProgressShown() && w.Progress()->ProgressText() == "Loading...."; }, 3000));
     // The reload's first answer tells whether it reached the module.
-    QVERIFY(QTest::qWaitFor([&] { return f.LogText().contains("*Read Soft Version "); }, 3000));
+    QVERIFY(RunEventLoopUntil([&] { return f.LogText().contains("*Read Soft Version "); }, 3000));
     QEXPECT_FAIL("",
                  "the engine sends the reload's reads in API mode, without entering the configuration state",
                  Abort);
