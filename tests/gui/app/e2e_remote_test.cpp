@@ -73,8 +73,8 @@ bool OpenOnRemotePage(CSimWindowFixture& f) {
 
 // Gives the command worker a moment to leave the job whose last reply just arrived. The worker
 // sends whatever pendingQueue holds until it finds it empty, so a batch queued within
-// microseconds of that reply would go out inside the ended job, in its link mode (reported to
-// the engine's owner; the remote factory reset below runs into it by design).
+// microseconds of that reply would go out inside the ended job, in its link mode. (An engine
+// fault, reported; the reload after a remote factory reset always runs into it.)
 void LetTheWorkerLeaveTheJob() {
     QTest::qWait(30);
 }
