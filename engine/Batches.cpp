@@ -37,6 +37,7 @@ void CEngine::ShowJobProgress(int textId) {
 
 void CEngine::LoadParams() {
     if (!StartBatch()) return;
+    const auto job = BeginJobBuild();
     host.HideLinkKey(false);
     host.ResetPages();
     ResetBuffer(atBuffer);
@@ -66,6 +67,7 @@ bool CEngine::ValueChanged(CResultList& results, const SCmdItem& value) {
 
 void CEngine::SaveParams() {
     if (!StartBatch()) return;
+    const auto job = BeginJobBuild();
     const std::vector<SCmdItem> values = PageValues();
     ClearQueues();
     curWrite = 1;
@@ -94,6 +96,7 @@ void CEngine::FactoryReset() {
 
 void CEngine::QueueModuleCommand(const char* text, int code) {
     if (!StartBatch()) return;
+    const auto job = BeginJobBuild();
     ClearQueues();
     QueueText(text, code, 0);
     abortEntry = 1;
@@ -125,6 +128,7 @@ int CEngine::OnCmdResult(int result, int code) {
         }
         const int answer = host.CustomMessageBox(Text(curWrite == 0 ? 209 : 210), MB_STYLE_YESNO);
         if (answer == MB_RESULT_YES) {
+            const auto job = BeginJobBuild();
             pendingQueue.TakeAll(failedQueue);
             failedQueue.Clear();
             QueueSaveForRetry();

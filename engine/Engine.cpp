@@ -128,13 +128,20 @@ void CEngine::SendToUi(const std::function<void()>& fn) {
 void CEngine::PostWorker(int message, int wParam, int lParam) {
     {
         std::lock_guard<std::mutex> g(workerLock);
-        workerQueue.push_back({message, wParam, lParam});
+        workerQueue.push_back({message, wParam, lParam, jobSerial.load()});
     }
     workerWake.notify_all();
 }
 
+std::unique_lock<std::recursive_mutex> CEngine::BeginJobBuild() {
+    std::unique_lock<std::recursive_mutex> g(jobLock);
+    ++jobSerial;
+    return g;
+}
+
 void CEngine::CommandWorker() {
     bool active = false;
+    unsigned job = 0;
     for (;;) {
         SWorkerMsg msg{};
         bool have = false;
@@ -148,7 +155,9 @@ void CEngine::CommandWorker() {
         }
         if (have) {
             if (msg.message == WM_QUIT_WORKER) break;
-            if (msg.message == WM_CMD_START) {
+            // A start that a newer job superseded has nothing of its own to send: skipped.
+            if (msg.message == WM_CMD_START && msg.job == jobSerial.load()) {
+                job = msg.job;
                 if (IntoAtMode(msg.wParam, msg.lParam))
                     active = true;
                 else
@@ -157,10 +166,15 @@ void CEngine::CommandWorker() {
                     });
             }
         }
-        while (!pendingQueue.IsEmpty() && active) {
-            SCmdItem record = pendingQueue.Front();
-            pendingQueue.Pop();
-            sentQueue.Push(record);
+        while (active) {
+            SCmdItem record;
+            {
+                std::lock_guard<std::recursive_mutex> g(jobLock);
+                if (jobSerial.load() != job || pendingQueue.IsEmpty()) break;
+                record = pendingQueue.Front();
+                pendingQueue.Pop();
+                sentQueue.Push(record);
+            }
             // The current command and the reset of the reply event under the event's lock: the
             // dispatcher's "no command in flight" check cannot complete this command.
             const unsigned mark = replyEvent.BeginCommand(record.type, record.isWrite, curType, curWrite);
@@ -231,6 +245,7 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
         return false;
     }
     if (mode == LM_UPGRADE) {
+        abortEntry = 0; // no entry to give up; an earlier abort must not end this job
         configEntered = 0;
         linkMode = LM_UPGRADE;
         return true;

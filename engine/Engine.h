@@ -155,9 +155,19 @@ class CEngine : public ISerialOwner {
     void DispatchUpgrade(const uint8_t* chunk, int n);
     void CloseImage();
 
+    // A builder of a job: held while it fills pendingQueue for a new job (see jobLock).
+    std::unique_lock<std::recursive_mutex> BeginJobBuild();
+
     struct SWorkerMsg {
         int message, wParam, lParam;
+        unsigned job; // WM_CMD_START: the job the records queued with it belong to
     };
+    // Every batch that fills pendingQueue for a new job first takes jobLock and counts jobSerial
+    // up; the worker takes each record under the same lock and only while jobSerial is still the
+    // job it entered for. So the records of a new job never go out inside the previous job (in its
+    // link mode, without the new job's entry), and a start superseded by a newer one is skipped.
+    std::recursive_mutex jobLock;
+    std::atomic<unsigned> jobSerial{0};
     std::mutex workerLock; // guards workerQueue
     std::condition_variable workerWake;
     std::deque<SWorkerMsg> workerQueue;

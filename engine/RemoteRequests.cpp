@@ -24,6 +24,9 @@ int CEngine::OnNodeAction(int action, long value) {
     }
     rawMode = 0;
     abortEntry = 1;
+    // Import and export queue nothing: a running job goes on.
+    std::unique_lock<std::recursive_mutex> job;
+    if (action >= NA_SEARCH && action <= NA_FACTORY) job = BeginJobBuild();
     const uint16_t node = static_cast<uint16_t>(value & 0xFFFF);
     switch (action) {
     case NA_SEARCH:

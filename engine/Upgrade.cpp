@@ -46,6 +46,7 @@ void CEngine::OnUpgradeStep(int step) {
     rawMode = 0;
     linkMode = LM_UPGRADE;
     if (step == 0) {
+        const auto job = BeginJobBuild();
         ClearQueues();
         linkMode = LM_UPGRADE_ENTER;
         SCmdItem record;
@@ -65,6 +66,7 @@ void CEngine::OnUpgradeStep(int step) {
         ui.StartTimer(kHandshakeTimer, timings.handshakeMs, [this] { OnHandshakeTimer(); });
         host.SetJobRunning(true);
     } else if (step == 2) {
+        const auto job = BeginJobBuild();
         ClearQueues();
         SCmdItem block;
         block.type = PT_UPGRADE_BLOCK;

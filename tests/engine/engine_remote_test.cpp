@@ -196,3 +196,26 @@ TEST_F(EngineTest, AbortAndHangUpMidTransfer) {
     EXPECT_TRUE(PumpUntil([&] { return host.portClosed == 1; }, 2000));
     EXPECT_FALSE(engine->IsOpen());
 }
+
+// A batch queued the moment the previous job's last reply arrived goes out in its own job, with
+// its own entry: a remote load right after a search, and the local load that a successful remote
+// factory reset starts while the worker is still in the remote job.
+TEST_F(EngineTest, ANewJobNeverRunsInsideThePreviousOne) {
+    ASSERT_TRUE(Open());
+    engine->OnNodeAction(NA_SEARCH, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !host.nodes.empty(); }));
+    const uint16_t node = static_cast<uint16_t>(std::stoi(host.nodes[0][0]));
+    engine->OnNodeAction(NA_READ, node);
+    ASSERT_TRUE(JobEnds());
+    EXPECT_TRUE(host.prompts.empty());
+    EXPECT_EQ(host.params[PT_PID], sim.RemoteParam(node, PT_PID));
+
+    host.log.clear();
+    engine->OnNodeAction(NA_FACTORY, node);
+    ASSERT_TRUE(PumpUntil([&] { return host.Logged(Text(219)); }));
+    ASSERT_TRUE(JobEnds());
+    EXPECT_TRUE(host.prompts.empty());
+    for (const auto& line : host.log) EXPECT_EQ(line.find(Text(255)), std::string::npos) << line;
+    EXPECT_EQ(host.params[PT_PID], sim.LocalParam(PT_PID));
+    EXPECT_EQ(host.softVersion, sim.LocalParam(PT_SOFT_VERSION));
+}
