@@ -1,6 +1,7 @@
 // The main window's batches against the module simulator, seen as the operator sees them: a load
 // fills all five pages, a save writes one edited field of each page, Factory reloads the factory
 // values, Abort ends a load at once, Restart leaves the configuration state.
+#include "E2eWait.h"
 #include "SimWindowFixture.h"
 
 #include "AdvConfigDialog.h"
@@ -27,9 +28,17 @@ bool OpenQuiet(CSimWindowFixture& f) {
     return f.OpenSimPort();
 }
 
+// The job ended: the progress dialog is hidden and the controls are unlocked. Waits in a real event
+// loop, so the worker is paced by the module, not by the test's sleeps.
+bool WaitJobEnd(CSimWindowFixture& f) {
+    CCalyraDlg& w = f.Window();
+    return RunEventLoopUntil([&] { return !w.IsProgressShown() && w.Comm()->OpenButton()->isEnabled(); },
+                             5000);
+}
+
 bool Load(CSimWindowFixture& f) {
     QTest::mouseClick(f.Window().LoadButton(), Qt::LeftButton);
-    return f.WaitJobEnd();
+    return WaitJobEnd(f);
 }
 
 // The commands of a complete local load, in sending order.
@@ -107,41 +116,18 @@ bool Unlocked(const CCalyraDlg& w) {
 // A module with every page control in use: an end device with assigned addresses, Timer Sleep,
 // every pin in a mode with an interval, encryption on, echo on; no value is a factory value.
 ValueMap EveryControlInUse() {
-    return {{PT_IPR, "7"},
-            {PT_PAR, "2"},
-            {PT_STO, "1"},
-            {PT_UFC, "1"},
-            {PT_DBL, "2"},
-            {PT_ECH, "1"},
-            {PT_AST, "0"},
-            {PT_CHA, "23"},
-            {PT_TID, "1234"},
-            {PT_PID, "4660"},
-            {PT_TYP, "2"},
-            {PT_NID, "4321"},
-            {PT_ITV, "250"},
-            {PT_MOD, "2"},
-            {PT_SLE, "1"},
-            {PT_STC, "300"},
-            {PT_WTC, "30"},
-            {PT_ENP, "8"},
-            {PT_PRD, "1025"},
+    // clang-format off
+    return {{PT_IPR, "7"}, {PT_PAR, "2"}, {PT_STO, "1"}, {PT_UFC, "1"}, {PT_DBL, "2"}, {PT_ECH, "1"},
+            {PT_AST, "0"}, {PT_CHA, "23"}, {PT_TID, "1234"}, {PT_PID, "4660"}, {PT_TYP, "2"},
+            {PT_NID, "4321"}, {PT_ITV, "250"},
+            {PT_MOD, "2"}, {PT_SLE, "1"}, {PT_STC, "300"}, {PT_WTC, "30"}, {PT_ENP, "8"}, {PT_PRD, "1025"},
             {PT_CDA, "77"},
-            {PT_DM0, "1"},
-            {PT_DM0 + 1, "2"},
-            {PT_DM0 + 2, "1"},
-            {PT_DM0 + 3, "5"},
-            {PT_DM0 + 4, "2"},
-            {PT_DT0, "11"},
-            {PT_DT0 + 1, "22"},
-            {PT_DT0 + 2, "33"},
-            {PT_DT0 + 3, "44"},
-            {PT_DT0 + 4, "55"},
-            {PT_SEC, "1"},
-            {PT_KEY, "00112233445566778899AABBCCDDEEFF"},
+            {PT_DM0, "1"}, {PT_DM0 + 1, "2"}, {PT_DM0 + 2, "1"}, {PT_DM0 + 3, "5"}, {PT_DM0 + 4, "2"},
+            {PT_DT0, "11"}, {PT_DT0 + 1, "22"}, {PT_DT0 + 2, "33"}, {PT_DT0 + 3, "44"}, {PT_DT0 + 4, "55"},
+            {PT_SEC, "1"}, {PT_KEY, "00112233445566778899AABBCCDDEEFF"},
             {PT_TLK, "FFEEDDCCBBAA99887766554433221100"},
-            {PT_SOFT_VERSION, "R7730 V3.2.1"},
-            {PT_BOOT_VERSION, "BL 1.7"}};
+            {PT_SOFT_VERSION, "R7730 V3.2.1"}, {PT_BOOT_VERSION, "BL 1.7"}};
+    // clang-format on
 }
 
 void SetModule(CSimulator& sim, const ValueMap& values) {
@@ -214,7 +200,7 @@ void WindowBatchesTest::saveWritesOneFieldOfEachPage() {
 
     QTest::mouseClick(w.SaveButton(), Qt::LeftButton);
     QCOMPARE(w.Progress()->ProgressText(), QString("Saving...."));
-    QVERIFY(f.WaitJobEnd());
+    QVERIFY(WaitJobEnd(f));
     QCOMPARE(f.Commands(),
              (std::vector<std::string>{"AT+CHA=20", "AT+ENP=9", "AT+DM4=5", "AT+KEY=" + key, "AT+SAV"}));
     QCOMPARE(f.Sim().LocalParam(PT_CHA), std::string("20"));
@@ -243,10 +229,10 @@ void WindowBatchesTest::factoryResetReloadsTheFactoryValues() {
 
     QTest::mouseClick(w.FactoryButton(), Qt::LeftButton);
     QVERIFY(!w.IsProgressShown()); // the reset itself shows none
-    QTRY_VERIFY_WITH_TIMEOUT(w.IsProgressShown(), 2000);
+    QVERIFY(RunEventLoopUntil([&] { return w.IsProgressShown(); }, 2000));
     QCOMPARE(w.Progress()->ProgressText(), QString("Loading...."));
     QVERIFY(!w.LoadButton()->isEnabled());
-    QVERIFY(f.WaitJobEnd());
+    QVERIFY(WaitJobEnd(f));
 
     QCOMPARE(FirstLogEntry(f.LogText()), QString("Restore factory set up, parameters are reloaded...."));
     std::vector<std::string> expected{"AT+FAC"};
@@ -283,7 +269,7 @@ void WindowBatchesTest::abortEndsALoadAtOnce() {
         const std::vector<std::string> c = f.Commands();
         return std::find(c.begin(), c.end(), "AT+PID?") != c.end();
     };
-    QTRY_VERIFY_WITH_TIMEOUT(pidSent(), 3000);
+    QVERIFY(RunEventLoopUntil(pidSent, 3000));
     QVERIFY(w.IsProgressShown() && !Unlocked(w));
 
     QTest::mouseClick(w.Progress()->AbortButton(), Qt::LeftButton);
@@ -322,7 +308,7 @@ void WindowBatchesTest::restartLeavesTheConfigurationState() {
 
     QTest::mouseClick(w.RestartButton(), Qt::LeftButton);
     QVERIFY(!w.IsProgressShown() && Unlocked(w)); // no progress, nothing locked
-    QTRY_VERIFY_WITH_TIMEOUT(f.LogText().contains("Restart Success!"), 2000);
+    QVERIFY(RunEventLoopUntil([&] { return f.LogText().contains("Restart Success!"); }, 2000));
     QCOMPARE(f.Commands(), std::vector<std::string>{"AT+SRS"});
     QVERIFY(!f.Sim().InConfigState());
     QCOMPARE(w.Engine().linkMode.load(), int(LM_IDLE));
