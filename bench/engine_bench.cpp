@@ -60,14 +60,13 @@ struct SRun {
     long lineBytes;
 };
 
-SRun Loads(CEngine& engine, CUiDispatcher& ui, CRecordingHost& host, CSimulator& sim, int loads) {
+SRun Loads(CEngine& engine, CUiDispatcher& ui, CRecordingHost& host, int loads) {
     const long before = engine.bytesWritten + engine.bytesRead;
     const auto start = Clock::now();
     for (int i = 0; i < loads; ++i) {
         engine.LoadParams();
         ui.PumpUntil([&] { return !host.jobRunning && engine.pendingQueue.IsEmpty(); }, 60000);
     }
-    (void)sim;
     return {Seconds(start), engine.bytesWritten + engine.bytesRead - before};
 }
 
@@ -111,16 +110,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The first load includes the escape phase; time it apart.
-    SRun first = Loads(engine, ui, host, sim, 1);
+    SRun first = Loads(engine, ui, host, 1);
     std::printf("first load (escape + 36 reads):            %8.1f ms\n", first.seconds * 1e3);
-    SRun fast = Loads(engine, ui, host, sim, loads);
+    SRun fast = Loads(engine, ui, host, loads);
     const double perCommand = fast.seconds / (loads * 36.0);
     std::printf(
         "load, zero latency: %d loads in %.3f s:     %8.1f us per command, %.1fx the bare round trip\n",
         loads, fast.seconds, perCommand * 1e6, perCommand / bare);
 
     sim.SetLineRate(115200);
-    SRun line = Loads(engine, ui, host, sim, 2);
+    SRun line = Loads(engine, ui, host, 2);
     // The escape phase waits for the module; the line carries the commands and the replies.
     std::printf("load at 115200 baud:                       %8.3f s per load, line-rate limit of its %ld "
                 "bytes %.3f s\n",

@@ -13,11 +13,7 @@ int CEngine::OnCommRxChar() {
     const int n = serial.Read(chunk, sizeof chunk, timings.readMs);
     if (n <= 0) return 0;
     bytesRead += n;
-    if (displayPacket) {
-        const std::string body =
-            hexShow ? BytesToHex(chunk, n, false) : std::string(reinterpret_cast<const char*>(chunk), n);
-        host.AppendLog(Format("[Recv COM Data,Size(%d)]", n) + body);
-    }
+    if (displayPacket) LogReceivedPacket(chunk, n);
     if (rawMode) return 0;
 
     switch (linkMode.load()) {
@@ -47,6 +43,12 @@ int CEngine::OnCommRxChar() {
     // No typed command in flight: complete an untyped wait. Checked and set under the reply
     // event's lock, which the worker also holds while it starts a command.
     return replyEvent.SetIfIdle(curType) ? 1 : 0;
+}
+
+void CEngine::LogReceivedPacket(const uint8_t* bytes, int n) {
+    const std::string body =
+        hexShow ? BytesToHex(bytes, n, false) : std::string(reinterpret_cast<const char*>(bytes), n);
+    host.AppendLog(Format("[Recv COM Data,Size(%d)]", n) + body);
 }
 
 void CEngine::DispatchAt(const uint8_t* chunk, int n) {
@@ -87,8 +89,7 @@ void CEngine::DispatchApi(const uint8_t* chunk, int n) {
         replyEvent.Set();
         SCmdResult result;
         result.type = frame.type;
-        for (int i = 0;
-             i < frame.textCount && i < static_cast<int>(sizeof frame.texts / sizeof frame.texts[0]); ++i)
+        for (int i = 0; i < frame.textCount && i < API_TEXT_COUNT; ++i)
             result.values.emplace_back(frame.texts[i], strnlen(frame.texts[i], API_TEXT_SIZE));
         if (curWrite == 0) {
             ApplyResult(result);

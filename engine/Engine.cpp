@@ -277,7 +277,7 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
         // closing as well: a close that came before this job cleared abortEntry must still end it.
         if (abortEntry != 0 || closing) return false;
     }
-    if (mode == LM_ENTERING + 1 || mode == LM_AT) {
+    if (mode == LM_IDLE || mode == LM_AT) {
         // escape sequence only
     } else if (mode == LM_API || mode == LM_UPGRADE_ENTER) {
         static const uint8_t kApi[] = {'A', 'T', '+', 'A', 'P', 'I', '\r', '\n'};

@@ -150,6 +150,8 @@ class CEngine : public ISerialOwner {
     int BuildRemoteFrame(uint16_t node, int code, const uint8_t* value, int count, SCmdItem& out);
     void QueueRemoteCommand(uint16_t node, int code);
 
+    // "[Recv COM Data,Size(n)]" and the bytes as text or hex (the handshake is logged the same way).
+    void LogReceivedPacket(const uint8_t* bytes, int n);
     void DispatchAt(const uint8_t* chunk, int n);
     void DispatchApi(const uint8_t* chunk, int n);
     void DispatchUpgrade(const uint8_t* chunk, int n);

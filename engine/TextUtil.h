@@ -21,6 +21,8 @@ std::string BytesToHex(const void* bytes, int length, bool spaced);
 int HexToBytes(const char* text, int length, uint8_t* out);
 // True when every character is a hex digit or a blank.
 bool IsHexText(std::string_view s);
+// ASCII text in upper case.
+std::string UpperCase(std::string_view s);
 // Case-insensitive equality of ASCII text.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // printf-style formatting into a std::string.

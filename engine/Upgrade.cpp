@@ -92,12 +92,7 @@ void CEngine::OnHandshakeTimer() {
     }
     linkMode = LM_UPGRADE;
     SendData(kHandshake, sizeof kHandshake);
-    if (displayPacket) {
-        const std::string body =
-            hexShow ? BytesToHex(kHandshake, sizeof kHandshake, false)
-                    : std::string(reinterpret_cast<const char*>(kHandshake), sizeof kHandshake);
-        host.AppendLog(Format("[Recv COM Data,Size(%d)]", 6) + body);
-    }
+    if (displayPacket) LogReceivedPacket(kHandshake, sizeof kHandshake);
     if (++handshakeCount % 10 == 0) host.AppendLog(Text(276));
 }
 

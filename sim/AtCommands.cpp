@@ -2,19 +2,11 @@
 
 #include "ParamCatalogue.h"
 #include "ParamRules.h"
-
-#include <cctype>
+#include "TextUtil.h"
 
 namespace {
 constexpr const char* kOk = "OK\r\n";
 constexpr const char* kError = "ERROR\r\n";
-
-std::string Upper(std::string_view s) {
-    std::string u(s);
-    for (char& c : u)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return u;
-}
 
 SAtOutcome RunCommand(int code, SAtContext& ctx) {
     switch (code) {
@@ -65,7 +57,7 @@ SAtOutcome Dispatch(const std::string& line, SAtContext& ctx) {
 
 SAtOutcome RunAtCommand(std::string_view line, SAtContext& ctx) {
     bool echo = ctx.local.Read(PT_ECH) == "1";
-    SAtOutcome out = Dispatch(Upper(line), ctx);
+    SAtOutcome out = Dispatch(UpperCase(line), ctx);
     if (echo) out.reply = std::string(line) + "\r\n" + out.reply;
     return out;
 }

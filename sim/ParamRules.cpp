@@ -4,7 +4,6 @@
 #include "TextUtil.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 constexpr uint8_t kLowPins = 0x1F;  // D0..D2: disabled, ADC, DI, DO low, DO high
@@ -61,12 +60,6 @@ bool NumberAccepted(const SParamRule& r, long value) {
     return !r.allowedMask || (r.allowedMask >> value) & 1;
 }
 
-std::string UpperHex(std::string_view text) {
-    std::string s(text);
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 } // namespace
 
 const SParamRule* FindRule(int code) {
@@ -81,7 +74,7 @@ std::optional<std::string> AcceptAtValue(int code, std::string_view text) {
     if (r->kind == VK_KEY) {
         if (text.size() != 2 * kKeyBytes || !IsHexText(text) || text.find(' ') != std::string_view::npos)
             return std::nullopt;
-        return UpperHex(text);
+        return UpperCase(text);
     }
     // Plain digits only; leading zeros aside at most five of them, so a value beyond 16 bits is
     // refused, never wrapped.

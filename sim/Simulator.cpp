@@ -1,7 +1,5 @@
 #include "Simulator.h"
 
-#include <cctype>
-
 #include "AtCommands.h"
 #include "ParamCatalogue.h"
 #include "TextUtil.h"
@@ -291,9 +289,7 @@ void CSimulator::OnEscape(bool entering) {
 }
 
 void CSimulator::OnLine(const std::string& text) {
-    std::string upper = text;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = UpperCase(text);
     for (const std::string& prefix : mutedPrefixes)
         if (upper.rfind(prefix, 0) == 0) return;
     SAtContext ctx{network->Local(), failingReads, saveCount};
@@ -529,9 +525,7 @@ int CSimulator::BlocksReceived() const {
 }
 
 void CSimulator::MuteCommands(const std::string& prefix, bool mute) {
-    std::string upper = prefix;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = UpperCase(prefix);
     Locked([&] {
         if (mute)
             mutedPrefixes.insert(upper);
