@@ -49,6 +49,9 @@ class CEngine : public ISerialOwner {
 
     // ---- Receive dispatcher (UI) ----
     int OnCommRxChar();
+    // What OnCommRxChar does with the bytes it read (at most 4096): log, buffer, recognise and
+    // hand on. Tests and the fuzz target feed chunks here directly.
+    int DispatchChunk(const uint8_t* chunk, int n);
 
     // ---- Job messages (UI) ----
     void OnJobAbort();
@@ -120,6 +123,16 @@ class CEngine : public ISerialOwner {
     // Number of timer 4 (upgrade handshake) in the dispatcher.
     static constexpr int kHandshakeTimer = 4;
 
+    // Who an answer may belong to. commandSerial counts the commands the worker wrote (the AT
+    // text buffered for an earlier one is dropped); answersOwed counts "+++" and "AT+API" written
+    // and not yet answered with "OK" (an "OK" beyond them answers nothing); lineUnsettled says an
+    // answer may still be due to something earlier (an abort, a time-out, a new port), so the
+    // next escape waits for a quiet line first; lastRxNs is when the dispatcher last read bytes.
+    std::atomic<unsigned> commandSerial{0};
+    std::atomic<int> answersOwed{0};
+    std::atomic<bool> lineUnsettled{true};
+    std::atomic<long long> lastRxNs{0};
+
     // Test hooks: bytes read by the dispatcher and commands written by the worker are also
     // counted here (cheap, lock-free).
     std::atomic<long> bytesWritten{0};
@@ -132,6 +145,12 @@ class CEngine : public ISerialOwner {
     // SendCmd whose wait also ends when an abort was counted after abortMark.
     bool SendCmdMarked(const uint8_t* bytes, int count, unsigned abortMark);
     bool WriteEscape();
+    // Waits until nothing was received for ms (at most four times ms while bytes keep coming),
+    // counted from the last byte received, or with fromNow from now at the earliest; false when
+    // an abort since abortMark or a close ended the wait.
+    bool WaitQuietLine(int ms, unsigned abortMark, bool fromNow = false);
+    // A bare "OK" answers the record: a write, "AT+SAV", "AT+FAC", "AT+SRS".
+    static bool AnsweredByBareOk(const SCmdItem& record);
     // Runs fn on the window thread and waits; dropped when the port closes.
     void SendToUi(const std::function<void()>& fn);
     int SendToUiValue(const std::function<int()>& fn);
@@ -149,10 +168,16 @@ class CEngine : public ISerialOwner {
     // Remote request frame of a code into out (length set); the frame length or -1.
     int BuildRemoteFrame(uint16_t node, int code, const uint8_t* value, int count, SCmdItem& out);
     void QueueRemoteCommand(uint16_t node, int code);
+    // A remote reply frame answers the command in flight: its parameter and node are the ones
+    // asked for.
+    bool AnswersRemoteCommand(const uint8_t* frame, int length, int type);
+    // "0x3BFE PID": node and mnemonic of a reply frame, for the log.
+    static std::string DescribeRemoteReply(const uint8_t* frame, int length);
 
     // "[Recv COM Data,Size(n)]" and the bytes as text or hex (the handshake is logged the same way).
     void LogReceivedPacket(const uint8_t* bytes, int n);
     void DispatchAt(const uint8_t* chunk, int n);
+    unsigned atBufferCommand = 0; // commandSerial when atBuffer's text began (window thread)
     void DispatchApi(const uint8_t* chunk, int n);
     void DispatchUpgrade(const uint8_t* chunk, int n);
     void CloseImage();
