@@ -5,6 +5,8 @@
 #include "Texts.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -41,6 +43,7 @@ class CSoak {
         host.configModeIndex = 0; // the default mode: the escape is retried until answered
         host.onPrompt = [this] { host.promptAnswer = promptsThisJob++ < options.retries ? MB_RESULT_YES : MB_RESULT_NO; };
         engine = std::make_unique<CEngine>(host, ui, options.timings);
+        if (std::getenv("CALYRA_SOAK_VERBOSE")) engine->displayPacket = 1;
         if (!engine->OpenPort(kAlias, 115200, 8, 0, 0)) {
             error = engine->serial.LastErrorText();
             return false;
@@ -111,9 +114,15 @@ class CSoak {
         return 0;
     }
 
+    void Report(const char* what, int code, const std::string& shown) {
+        if (!std::getenv("CALYRA_SOAK_VERBOSE")) return;
+        std::fprintf(stderr, "%s: code %d shown '%s' module '%s'\n", what, code, shown.c_str(), sim.LocalParam(code).c_str());
+        for (const std::string& l : host.log) std::fprintf(stderr, "   | %s\n", l.c_str());
+    }
+
     void CheckLoad(SSoakFigures& f) {
         for (const auto& [code, value] : host.params)
-            if (code != PT_NCD && value != sim.LocalParam(code)) ++f.wrongValues;
+            if (code != PT_NCD && value != sim.LocalParam(code)) { ++f.wrongValues; Report("wrong", code, value); }
         if (!host.softVersion.empty() && host.softVersion != sim.LocalParam(PT_SOFT_VERSION)) ++f.wrongValues;
         if (!host.bootVersion.empty() && host.bootVersion != sim.LocalParam(PT_BOOT_VERSION)) ++f.wrongValues;
         for (const std::string& line : host.log) {
@@ -123,7 +132,7 @@ class CSoak {
                                       : code == PT_BOOT_VERSION ? host.bootVersion
                                       : host.params.count(code) ? host.params[code]
                                                                 : std::string();
-            if (shown != sim.LocalParam(code)) ++f.falseSuccesses;
+            if (shown != sim.LocalParam(code)) { ++f.falseSuccesses; Report("false read", code, shown); }
         }
         known.clear();
         for (const auto& [code, value] : host.params)
@@ -135,7 +144,7 @@ class CSoak {
         for (const std::string& line : host.log) {
             saveReported |= line == Text(221);
             if (const int code = StatusCode(line, Text(228), Text(256))) {
-                if (host.params[code] != sim.LocalParam(code)) ++f.falseSuccesses;
+                if (host.params[code] != sim.LocalParam(code)) { ++f.falseSuccesses; Report("false write", code, host.params[code]); }
                 known[code] = host.params[code];
             }
         }

@@ -6,6 +6,7 @@
 #include "TextUtil.h"
 #include "Texts.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -26,7 +27,7 @@ int CEngine::DispatchChunk(const uint8_t* chunk, int n) {
 
     switch (linkMode.load()) {
     case LM_ENTERING:
-        AppendChunk(atBuffer, chunk, n);
+        AppendAtText(chunk, n);
         // An answer with a value or text before its "OK" belongs to an earlier command.
         while (const int stale = StaleReplyLength(BufferText(atBuffer), kAwaitBareOk)) {
             AppendLog(Format(Text(TXT_LATE_REPLY).c_str(), OneLine(BufferText(atBuffer).substr(0, stale)).c_str()));
@@ -35,7 +36,7 @@ int CEngine::DispatchChunk(const uint8_t* chunk, int n) {
         // At most one "OK" per chunk, however many it holds, and only for a "+++" or "AT+API"
         // written and not answered yet: any other belongs to something earlier.
         if (BufferText(atBuffer).find("OK") != std::string_view::npos) {
-            ResetBuffer(atBuffer);
+            DiscardAtText();
             ResetBuffer(apiBuffer);
             int owed = answersOwed.load();
             while (owed > 0 && !answersOwed.compare_exchange_weak(owed, owed - 1)) {
@@ -76,10 +77,10 @@ void CEngine::DispatchAt(const uint8_t* chunk, int n) {
     // Text buffered for an earlier command never completes the one written since.
     const unsigned command = commandSerial.load();
     if (command != atBufferCommand) {
-        ResetBuffer(atBuffer);
+        DiscardAtText();
         atBufferCommand = command;
     }
-    AppendChunk(atBuffer, chunk, n);
+    AppendAtText(chunk, n);
     for (bool firstPass = true;; firstPass = false) {
         const SParseState state{curType, curWrite};
         // Late or repeated answers of earlier commands at the front are dropped one by one.
@@ -92,9 +93,13 @@ void CEngine::DispatchAt(const uint8_t* chunk, int n) {
         const int code = ParseAtReply(atBuffer, state, result, &extra);
         if (code == REPLY_INCOMPLETE && !firstPass) return;
         if (code == REPLY_ERROR || code == REPLY_DONE || code == REPLY_RECORD) {
-            ResetBuffer(atBuffer);
-            // Around search records, a reply still arriving and a partial record stay buffered.
-            if (!extra.rest.empty()) AppendChunk(atBuffer, extra.rest.data(), static_cast<int>(extra.rest.size()));
+            if (extra.rest.empty()) {
+                DiscardAtText();
+            } else {
+                // Around search records, a reply still arriving and a partial record stay buffered.
+                ResetBuffer(atBuffer);
+                AppendChunk(atBuffer, extra.rest.data(), static_cast<int>(extra.rest.size()));
+            }
         }
         // A complete reply parsed while no typed command was in flight (type 0) belongs to no
         // command: it must neither end nor clear a command the worker starts meanwhile.
@@ -113,6 +118,27 @@ void CEngine::DispatchAt(const uint8_t* chunk, int n) {
         // What stayed buffered around search records may complete a reply of its own.
         if (extra.rest.empty()) return;
     }
+}
+
+void CEngine::DiscardAtText() {
+    const std::string_view text = BufferText(atBuffer);
+    const size_t lineEnd = text.find_last_of("\r\n");
+    const std::string_view last = lineEnd == std::string_view::npos ? text : text.substr(lineEnd + 1);
+    // An empty buffer leaves a line still being dropped as it is.
+    if (!text.empty()) skipAtLine = !last.empty() && last != "OK" && last != "ERROR";
+    ResetBuffer(atBuffer);
+}
+
+void CEngine::AppendAtText(const uint8_t* chunk, int n) {
+    if (skipAtLine) {
+        const uint8_t* end = chunk + n;
+        const uint8_t* lineEnd = std::find_if(chunk, end, [](uint8_t c) { return c == '\r' || c == '\n'; });
+        if (lineEnd == end) return; // still the rest of the line dropped
+        skipAtLine = false;
+        n = static_cast<int>(end - lineEnd);
+        chunk = lineEnd;
+    }
+    AppendChunk(atBuffer, chunk, n);
 }
 
 void CEngine::DispatchApi(const uint8_t* chunk, int n) {

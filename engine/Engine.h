@@ -178,6 +178,12 @@ class CEngine : public ISerialOwner {
     void LogReceivedPacket(const uint8_t* bytes, int n);
     void DispatchAt(const uint8_t* chunk, int n);
     unsigned atBufferCommand = 0; // commandSerial when atBuffer's text began (window thread)
+    // Empties atBuffer. A partial line at its end (other than the "OK" or "ERROR" that ended a
+    // reply) goes with the rest of that line still to come: its tail ("K" of an "OK" cut in two)
+    // must never read as text of a reply of its own.
+    void DiscardAtText();
+    void AppendAtText(const uint8_t* chunk, int n);
+    bool skipAtLine = false;
     void DispatchApi(const uint8_t* chunk, int n);
     void DispatchUpgrade(const uint8_t* chunk, int n);
     void CloseImage();
