@@ -83,6 +83,7 @@ int ParseReadReply(std::string_view text, const SParseState& state, SCmdResult& 
     if (code == PT_SOFT_VERSION || code == PT_BOOT_VERSION) {
         // With the module's echo on, the reply starts with the command itself: not part of the version.
         const std::string_view echo = FindParam(code)->readCmd;
+        text.remove_prefix(std::min(text.size(), text.find_first_not_of("\r\n")));
         if (text.substr(0, echo.size()) == echo && text.size() > echo.size() &&
             (text[echo.size()] == '\r' || text[echo.size()] == '\n'))
             text = text.substr(echo.size());

@@ -137,6 +137,11 @@ void CEngine::AppendAtText(const uint8_t* chunk, int n) {
         skipAtLine = false;
         n = static_cast<int>(end - lineEnd);
         chunk = lineEnd;
+        while (n > 0 && (*chunk == '\r' || *chunk == '\n')) {
+            ++chunk;
+            --n;
+        }
+        if (n == 0) return;
     }
     AppendChunk(atBuffer, chunk, n);
 }

@@ -280,7 +280,10 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
     // stays quiet for the guard time first (what arrives meanwhile answers nothing and is dropped).
     if (answersOwed.exchange(0) > 0) lineUnsettled = true;
     if (lineUnsettled) {
-        if (!WaitQuietLine(timings.escapeGuardMs, mark)) return false;
+        // After an abort the answer of the command in flight may still take its reply time;
+        // otherwise only answers of the moment are due.
+        const bool aborted = afterAbort.exchange(false);
+        if (!WaitQuietLine(aborted ? timings.lateGuardMs : timings.escapeGuardMs, mark, aborted)) return false;
         lineUnsettled = false;
     }
     if (abortEntry != 0 || closing) return false;
@@ -356,6 +359,7 @@ void CEngine::OnJobAbort() {
     pendingQueue.Clear();
     abortEntry = 1;
     lineUnsettled = true; // the answer of the command in flight may still come
+    afterAbort = true;
     linkMode = LM_UPGRADE;
     ui.StopTimer(kHandshakeTimer);
     replyEvent.Abort();

@@ -131,6 +131,7 @@ class CEngine : public ISerialOwner {
     std::atomic<unsigned> commandSerial{0};
     std::atomic<int> answersOwed{0};
     std::atomic<bool> lineUnsettled{true};
+    std::atomic<bool> afterAbort{false}; // the next escape waits the late guard, not the escape guard
     std::atomic<long long> lastRxNs{0};
 
     // Test hooks: bytes read by the dispatcher and commands written by the worker are also

@@ -160,6 +160,9 @@ TEST_F(EngineTest, SaveSendsOnlyChangedValuesThenSaves) {
 // Abort during a wait releases the worker at once: a new job's escape follows long before the
 // reply wait of the aborted command would have ended, and the aborted command gets no status.
 TEST_F(EngineTest, AbortReleasesTheWaitOfTheCommandInFlight) {
+    STimings t = STimings::Fast();
+    t.lateGuardMs = 50; // the quiet line the next job waits for after an abort
+    engine = std::make_unique<CEngine>(host, ui, t);
     ASSERT_TRUE(Open());
     sim.MuteCommands("AT+VER", true); // the first read of the load stays unanswered
     engine->LoadParams();
