@@ -245,7 +245,6 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
         return false;
     }
     if (mode == LM_UPGRADE) {
-        abortEntry = 0; // no entry to give up; an earlier abort must not end this job
         configEntered = 0;
         linkMode = LM_UPGRADE;
         return true;
