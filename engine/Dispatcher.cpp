@@ -12,7 +12,6 @@ int CEngine::OnCommRxChar() {
     uint8_t chunk[4096];
     const int n = serial.Read(chunk, sizeof chunk, timings.readMs);
     if (n <= 0) return 0;
-    bytesRead += n;
     if (displayPacket) LogReceivedPacket(chunk, n);
     if (rawMode) return 0;
 

@@ -214,7 +214,6 @@ bool CEngine::SendCmdMarked(const uint8_t* bytes, int count, unsigned abortMark)
     replyEvent.Reset();
     const int written = serial.PurgeAndWrite(bytes, count);
     if (written < count) return false;
-    bytesWritten += written;
     return replyEvent.Wait(timings.replyMs, abortMark);
 }
 
@@ -227,7 +226,6 @@ bool CEngine::SendData(const uint8_t* bytes, int count) {
     serial.Purge(PURGE_TXCLEAR | PURGE_RXCLEAR);
     replyEvent.Reset();
     const int written = serial.PurgeAndWrite(bytes, count);
-    if (written > 0) bytesWritten += written;
     return written == count;
 }
 

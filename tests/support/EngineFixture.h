@@ -3,6 +3,7 @@
 // A headless window for engine tests: a recording host, a dispatcher bound to the test thread,
 // the simulator on a pseudo-terminal behind a COM alias in a temporary ports folder, and the
 // engine with shortened timings.
+#include "EngineTestAccess.h"
 #include "RecordingHost.h"
 #include "Simulator.h"
 
@@ -31,8 +32,10 @@ class EngineTest : public ::testing::Test {
         options.nwsGapMs = 2;
         RestartSim();
         engine = std::make_unique<CEngine>(host, ui, STimings::Fast());
+        inside = std::make_unique<CEngineTestAccess>(*engine);
     }
     void TearDown() override {
+        inside.reset();
         engine.reset();
         sim.Stop();
         std::filesystem::remove_all(portsDir);
@@ -47,7 +50,7 @@ class EngineTest : public ::testing::Test {
     bool PumpUntil(const std::function<bool()>& pred, int ms = 5000) { return ui.PumpUntil(pred, ms); }
     // Waits until the job of the batch has ended (controls unlocked) and the worker is idle.
     bool JobEnds(int ms = 5000) {
-        return PumpUntil([&] { return !host.jobRunning && engine->pendingQueue.IsEmpty(); }, ms);
+        return PumpUntil([&] { return !host.jobRunning && inside->pendingQueue.IsEmpty(); }, ms);
     }
 
     std::filesystem::path portsDir;
@@ -56,4 +59,5 @@ class EngineTest : public ::testing::Test {
     CUiDispatcher ui;
     CSimulator sim;
     std::unique_ptr<CEngine> engine;
+    std::unique_ptr<CEngineTestAccess> inside; // the engine's private state, for the checks
 };
