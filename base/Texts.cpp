@@ -132,6 +132,7 @@ const std::map<int, std::string> kEnglish = {
     {TXT_RECORD_TOO_LONG, "Command too long for a record, not queued: %s"},
     {TXT_PORT_VANISHED, "The port %s has vanished."},
     {TXT_OPENED_DEVICE, "%s is %s"},
+    {TXT_LATE_REPLY, "Ignored a late or unexpected reply: %s"},
 };
 
 std::mutex tableLock; // guards active (replaced once at start-up, read everywhere)

@@ -83,6 +83,9 @@ class CEngine : private ISerialOwner {
     // The engine's timer in the front end's CUiDispatcher: timer 4, the upgrade handshake.
     static constexpr int kHandshakeTimer = 4;
 
+    // The waits this engine was given.
+    const STimings& Timings() const { return timings; }
+
     // Developer trace to stderr.
     static void DebugTrace(const char* prefix, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
@@ -104,12 +107,21 @@ class CEngine : private ISerialOwner {
     // SendCmd whose wait also ends when an abort was counted after abortMark.
     bool SendCmdMarked(const uint8_t* bytes, int count, unsigned abortMark);
     bool WriteEscape();
+    // Waits until nothing was received for ms (at most four times ms while bytes keep coming),
+    // counted from the last byte received, or with fromNow from now at the earliest; false when
+    // an abort since abortMark or a close ended the wait.
+    bool WaitQuietLine(int ms, unsigned abortMark, bool fromNow = false);
+    // A bare "OK" answers the record: a write, "AT+SAV", "AT+FAC", "AT+SRS".
+    static bool AnsweredByBareOk(const SCmdItem& record);
     void OnEnterFailed(int wParam); // WM_ENTER_FAILED (UI)
     // A builder of a job: held while it fills pendingQueue for a new job (see jobLock).
     std::unique_lock<std::recursive_mutex> BeginJobBuild();
 
     // ---- Receive dispatcher (Dispatcher.cpp; UI) ----
     int OnCommRxChar(); // WM_COMM_RXCHAR
+    // What OnCommRxChar does with the bytes it read (at most 4096): log, buffer, recognise and
+    // hand on. Tests and the fuzz target feed chunks here directly.
+    int DispatchChunk(const uint8_t* chunk, int n);
     void DispatchAt(const uint8_t* chunk, int n);
     void DispatchApi(const uint8_t* chunk, int n);
     void DispatchUpgrade(const uint8_t* chunk, int n);
@@ -144,6 +156,11 @@ class CEngine : private ISerialOwner {
     // Remote request frame of a code into out (length set); the frame length or -1.
     int BuildRemoteFrame(uint16_t node, int code, const uint8_t* value, int count, SCmdItem& out);
     void QueueRemoteCommand(uint16_t node, int code);
+    // A remote reply frame answers the command in flight: its parameter and node are the ones
+    // asked for.
+    bool AnswersRemoteCommand(const uint8_t* frame, int length, int type);
+    // "0x3BFE PID": node and mnemonic of a reply frame, for the log.
+    static std::string DescribeRemoteReply(const uint8_t* frame, int length);
 
     // ---- Firmware upgrade (Upgrade.cpp; UI) ----
     void OnUpgradeStep(int step); // WM_UPGRADE_STEP
@@ -177,6 +194,17 @@ class CEngine : private ISerialOwner {
     std::atomic<int> hexShow{0};
     std::atomic<int> rawMode{0}; // the console's raw-mode flag
 
+    // Who an answer may belong to. commandSerial counts the commands the worker wrote (the AT
+    // text buffered for an earlier one is dropped); answersOwed counts "+++" and "AT+API" written
+    // and not yet answered with "OK" (an "OK" beyond them answers nothing); lineUnsettled says an
+    // answer may still be due to something earlier (an abort, a time-out, a new port), so the
+    // next escape waits for a quiet line first; lastRxNs is when the dispatcher last read bytes.
+    // Atomic words like the ones above.
+    std::atomic<unsigned> commandSerial{0};
+    std::atomic<int> answersOwed{0};
+    std::atomic<bool> lineUnsettled{true};
+    std::atomic<long long> lastRxNs{0};
+
     // The single-command hand-over between the worker (reset, wait) and the dispatcher (set).
     CReplyEvent replyEvent;
     // Queues: each locks itself (never two at once); the worker's take and a builder's fill
@@ -188,6 +216,7 @@ class CEngine : private ISerialOwner {
     SRecvBuffer apiBuffer{};
     SRecvBuffer upgradeBuffer{};
     CResultList atResults, apiResults;
+    unsigned atBufferCommand = 0; // commandSerial when atBuffer's text began
     uint16_t remoteNode = 0;
     // Firmware upgrade state (window thread only).
     std::FILE* imageFile = nullptr;

@@ -65,9 +65,9 @@ class CSerial {
     bool Configure(unsigned baudRate, int dataBits, int parity, int stopBits);
     // PURGE_* flags: RX flags discard the input queue, TX flags the output queue. Nonzero on success.
     bool Purge(unsigned flags);
-    // Reads what is queued, at most size bytes, waiting at most timeoutMs for the first byte.
-    // Returns the bytes read, 0 on time-out (or when not open), -1 when the port failed or hung
-    // up. When the driver counted a framing, parity or overrun error since the last Read, the
+    // Reads what is queued, at most size bytes; 0 at once when nothing is queued (or when not
+    // open), -1 when the port failed or hung up. It never waits: what is queued is taken at once,
+    // so timeoutMs (the longest wait the caller would accept) is not needed. When the driver counted a framing, parity or overrun error since the last Read, the
     // queued input is discarded and 0 returned, so damaged bytes never reach a reply.
     int Read(void* buffer, int size, int timeoutMs);
     // Writes all bytes, waiting while the driver's buffer is full, at most about the line time

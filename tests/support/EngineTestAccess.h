@@ -9,8 +9,10 @@ class CEngineTestAccess {
     explicit CEngineTestAccess(CEngine& engine)
         : linkMode(engine.linkMode), curType(engine.curType), curWrite(engine.curWrite),
           configEntered(engine.configEntered), displayPacket(engine.displayPacket), rawMode(engine.rawMode),
-          pendingQueue(engine.pendingQueue), sentQueue(engine.sentQueue), imageFile(engine.imageFile),
-          handshakeCount(engine.handshakeCount), timings(engine.timings), engine(engine) {}
+          commandSerial(engine.commandSerial), replyEvent(engine.replyEvent), pendingQueue(engine.pendingQueue),
+          sentQueue(engine.sentQueue), failedQueue(engine.failedQueue), remoteNode(engine.remoteNode),
+          imageFile(engine.imageFile), handshakeCount(engine.handshakeCount), timings(engine.timings),
+          engine(engine) {}
 
     std::atomic<int>& linkMode;
     std::atomic<int>& curType;
@@ -18,13 +20,19 @@ class CEngineTestAccess {
     std::atomic<int>& configEntered;
     std::atomic<int>& displayPacket;
     std::atomic<int>& rawMode;
+    std::atomic<unsigned>& commandSerial;
+    CReplyEvent& replyEvent;
     CCmdQueue& pendingQueue;
     CCmdQueue& sentQueue;
+    CCmdQueue& failedQueue;
+    uint16_t& remoteNode;
     std::FILE*& imageFile;
     uint32_t& handshakeCount;
     const STimings& timings;
 
     void PostWorker(int message, int wParam = 0, int lParam = 0) { engine.PostWorker(message, wParam, lParam); }
+    int DispatchChunk(const uint8_t* chunk, int n) { return engine.DispatchChunk(chunk, n); }
+    int OnCmdResult(int result, int code) { return engine.OnCmdResult(result, code); }
     int ReportStatus(const SCmdItem& record, int result) { return engine.ReportStatus(record, result); }
     int BuildBlockFrame(bool first, SCmdItem& record) { return engine.BuildBlockFrame(first, record); }
     void BuildRemoteRead(uint16_t node) { engine.BuildRemoteRead(node); }
