@@ -34,10 +34,8 @@ class EngineTest : public ::testing::Test {
         ASSERT_TRUE(FaultProfileFromEnvironment(options.faults, &error)) << error;
         RestartSim();
         engine = std::make_unique<CEngine>(host, ui, STimings::Fast());
-        inside = std::make_unique<CEngineTestAccess>(*engine);
     }
     void TearDown() override {
-        inside.reset();
         engine.reset();
         sim.Stop();
         std::filesystem::remove_all(portsDir);
@@ -61,5 +59,10 @@ class EngineTest : public ::testing::Test {
     CUiDispatcher ui;
     CSimulator sim;
     std::unique_ptr<CEngine> engine;
-    std::unique_ptr<CEngineTestAccess> inside; // the engine's private state, for the checks
+    // The private state of the engine the test holds now (a test may make a new one):
+    // inside->linkMode, inside->PostWorker(...).
+    struct SInside {
+        const std::unique_ptr<CEngine>& engine;
+        CEngineTestAccess operator->() const { return CEngineTestAccess(*engine); }
+    } inside{engine};
 };

@@ -14,6 +14,9 @@ class CEngineTestAccess {
           imageFile(engine.imageFile), handshakeCount(engine.handshakeCount), timings(engine.timings),
           engine(engine) {}
 
+    // So that a holder can hand out a fresh accessor by value: holder->linkMode.
+    CEngineTestAccess* operator->() { return this; }
+
     std::atomic<int>& linkMode;
     std::atomic<int>& curType;
     std::atomic<int>& curWrite;
