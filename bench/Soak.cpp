@@ -1,5 +1,6 @@
 #include "Soak.h"
 
+#include "EngineTestAccess.h"
 #include "RecordingHost.h"
 #include "Simulator.h"
 #include "Texts.h"
@@ -42,7 +43,7 @@ class CSoak {
         host.onPrompt = [this] { host.promptAnswer = promptsThisJob++ < options.retries ? MB_RESULT_YES : MB_RESULT_NO; };
         engine = std::make_unique<CEngine>(host, ui, options.timings);
         if (!engine->OpenPort(kAlias, 115200, 8, 0, 0)) {
-            error = engine->serial.LastErrorText();
+            error = engine->LastErrorText();
             return false;
         }
         return true;
@@ -67,7 +68,7 @@ class CSoak {
             engine->SaveParams();
         }
         ++f.jobs;
-        const bool ended = ui.PumpUntil([&] { return !host.jobRunning && engine->pendingQueue.IsEmpty(); },
+        const bool ended = ui.PumpUntil([&] { return !host.jobRunning && CEngineTestAccess(*engine).pendingQueue.IsEmpty(); },
                                         options.hangMs);
         ui.PumpFor(5); // the worker leaves the job
         if (!ended) {
