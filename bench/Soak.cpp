@@ -1,5 +1,6 @@
 #include "Soak.h"
 
+#include "EngineTestAccess.h"
 #include "RecordingHost.h"
 #include "Simulator.h"
 #include "Texts.h"
@@ -43,9 +44,9 @@ class CSoak {
         host.configModeIndex = 0; // the default mode: the escape is retried until answered
         host.onPrompt = [this] { host.promptAnswer = promptsThisJob++ < options.retries ? MB_RESULT_YES : MB_RESULT_NO; };
         engine = std::make_unique<CEngine>(host, ui, options.timings);
-        if (std::getenv("CALYRA_SOAK_VERBOSE")) engine->displayPacket = 1;
+        if (std::getenv("CALYRA_SOAK_VERBOSE")) engine->SetDisplayPacket(true);
         if (!engine->OpenPort(kAlias, 115200, 8, 0, 0)) {
-            error = engine->serial.LastErrorText();
+            error = engine->LastErrorText();
             return false;
         }
         return true;
@@ -70,7 +71,7 @@ class CSoak {
             engine->SaveParams();
         }
         ++f.jobs;
-        const bool ended = ui.PumpUntil([&] { return !host.jobRunning && engine->pendingQueue.IsEmpty(); },
+        const bool ended = ui.PumpUntil([&] { return !host.jobRunning && CEngineTestAccess(*engine).pendingQueue.IsEmpty(); },
                                         options.hangMs);
         ui.PumpFor(5); // the worker leaves the job
         if (!ended) {

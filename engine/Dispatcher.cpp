@@ -20,7 +20,6 @@ int CEngine::OnCommRxChar() {
 
 int CEngine::DispatchChunk(const uint8_t* chunk, int n) {
     if (n <= 0) return 0;
-    bytesRead += n;
     lastRxNs = std::chrono::steady_clock::now().time_since_epoch().count();
     if (displayPacket) LogReceivedPacket(chunk, n);
     if (rawMode) return 0;

@@ -231,7 +231,6 @@ bool CEngine::SendCmdMarked(const uint8_t* bytes, int count, unsigned abortMark)
     replyEvent.Reset();
     const int written = serial.PurgeAndWrite(bytes, count);
     if (written < count) return false;
-    bytesWritten += written;
     return replyEvent.Wait(timings.replyMs, abortMark);
 }
 
@@ -244,7 +243,6 @@ bool CEngine::SendData(const uint8_t* bytes, int count) {
     serial.Purge(PURGE_TXCLEAR | PURGE_RXCLEAR);
     replyEvent.Reset();
     const int written = serial.PurgeAndWrite(bytes, count);
-    if (written > 0) bytesWritten += written;
     return written == count;
 }
 
@@ -263,7 +261,6 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
         return false;
     }
     if (mode == LM_UPGRADE) {
-        abortEntry = 0; // no entry to give up; an earlier abort must not end this job
         configEntered = 0;
         linkMode = LM_UPGRADE;
         return true;

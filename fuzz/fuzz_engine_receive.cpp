@@ -3,7 +3,7 @@
 // credited to a command that the bytes received since it was written do not answer: an AT read
 // of a key without "+KEY" (or "ERROR"), a command without "OK" or "ERROR", a remote request
 // without a frame naming its node and mnemonic; and when a page value changes without a result.
-#include "Engine.h"
+#include "EngineTestAccess.h"
 #include "ParamCatalogue.h"
 #include "RecordingHost.h"
 
@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CRecordingHost host;
     CUiDispatcher ui;
     ui.BindToCurrentThread();
-    CEngine engine(host, ui, STimings::Fast());
+    CEngine product(host, ui, STimings::Fast());
+    CEngineTestAccess engine(product);
     engine.linkMode = in.Byte() % 6;
     SCommand current{};
     SCmdItem record;

@@ -2,7 +2,7 @@
 // SerialEvents.cpp.
 #include "Serial.h"
 
-#include "Messages.h"
+#include "MessageNumbers.h"
 #include "PortEnum.h"
 #include "PortNames.h"
 #include "SerialErrors.h"

@@ -14,6 +14,14 @@ class ISerialOwner {
     virtual void OnSerialNotify(int message, long lParam) = 0;
 };
 
+// Purge flags of the port (Purge).
+enum EPurge : unsigned {
+    PURGE_TXABORT = 0x01,
+    PURGE_RXABORT = 0x02,
+    PURGE_TXCLEAR = 0x04,
+    PURGE_RXCLEAR = 0x08,
+};
+
 // Error flags of WM_COMM_ERROR (lParam).
 enum ECommError : long {
     CE_RXOVER = 0x01,   // the driver's receive buffer overflowed

@@ -94,6 +94,7 @@ bool COutputQueue::WriteDue(int fd, Clock::time_point now) {
             }
             return false;
         }
+        bytesWritten += w;
         if (lineBaud) lineFreeAt = now + microseconds(static_cast<long long>(w) * 10 * 1000000 / lineBaud);
         p.bytes.erase(p.bytes.begin(), p.bytes.begin() + w);
         if (p.bytes.empty()) pieces.pop_front();

@@ -37,14 +37,14 @@ int Lines(const CRecordingHost& host, const std::string& part) {
 class AttributionTest : public EngineTest {
   protected:
     void StartJob(int mode, int isWrite) {
-        engine->linkMode = mode;
-        engine->curWrite = isWrite;
+        inside->linkMode = mode;
+        inside->curWrite = isWrite;
     }
     void Send(const SCmdItem& record) {
-        ++engine->commandSerial;
-        engine->sentQueue.Push(record);
-        mark = engine->replyEvent.BeginCommand(record.type, record.isWrite, engine->curType, engine->curWrite);
-        engine->replyEvent.Reset();
+        ++inside->commandSerial;
+        inside->sentQueue.Push(record);
+        mark = inside->replyEvent.BeginCommand(record.type, record.isWrite, inside->curType, inside->curWrite);
+        inside->replyEvent.Reset();
     }
     void SendAt(const std::string& text, int type, int isWrite) {
         SCmdItem r;
@@ -62,11 +62,11 @@ class AttributionTest : public EngineTest {
         r.length = MakeAPISendFrameRemote(&node, letters, isWrite ? value : nullptr, isWrite ? 2 : 0, r.data);
         Send(r);
     }
-    void TimeOut() { engine->OnCmdResult(0, engine->curType); }
+    void TimeOut() { inside->OnCmdResult(0, inside->curType); }
     void Feed(const std::string& bytes) {
-        engine->DispatchChunk(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
+        inside->DispatchChunk(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
     }
-    bool Completed() { return engine->replyEvent.Wait(0, mark); }
+    bool Completed() { return inside->replyEvent.Wait(0, mark); }
 
     unsigned mark = 0;
 };
@@ -77,7 +77,7 @@ class AttributionTest : public EngineTest {
 TEST_F(AttributionTest, RemoteRepliesCompleteOnlyTheirOwnCommand) {
     const uint16_t node = 0x3BFE;
     StartJob(LM_API, 1);
-    engine->remoteNode = node;
+    inside->remoteNode = node;
     SendRemote(node, PT_IPR, 1);
     TimeOut(); // the node is slow: its answer comes during the next command
     SendRemote(node, PT_DBL, 1);
@@ -92,8 +92,8 @@ TEST_F(AttributionTest, RemoteRepliesCompleteOnlyTheirOwnCommand) {
 
     // Reads: a frame of LEN 5, then a frame with a bad checksum; the later commands keep theirs.
     host.log.clear();
-    engine->sentQueue.Clear();
-    engine->failedQueue.Clear();
+    inside->sentQueue.Clear();
+    inside->failedQueue.Clear();
     StartJob(LM_API, 0);
     SendRemote(node, PT_PID, 0);
     std::string shortFrame = RemoteReply(node, "PID", 0, {});
@@ -197,21 +197,21 @@ TEST_F(AttributionTest, SearchRecordInsideAReplyKeepsTheReply) {
 // in raw mode it goes nowhere, in any mode.
 TEST_F(AttributionTest, IdleSetsTheEventAndRawModeSwallowsTheChunk) {
     StartJob(LM_IDLE, 0);
-    const unsigned idleMark = engine->replyEvent.AbortCount();
-    engine->replyEvent.Reset();
-    EXPECT_EQ(engine->DispatchChunk(reinterpret_cast<const uint8_t*>("x"), 1), 1);
-    EXPECT_TRUE(engine->replyEvent.Wait(0, idleMark));
+    const unsigned idleMark = inside->replyEvent.AbortCount();
+    inside->replyEvent.Reset();
+    EXPECT_EQ(inside->DispatchChunk(reinterpret_cast<const uint8_t*>("x"), 1), 1);
+    EXPECT_TRUE(inside->replyEvent.Wait(0, idleMark));
 
-    engine->rawMode = 1;
-    engine->displayPacket = 1;
+    inside->rawMode = 1;
+    inside->displayPacket = 1;
     for (int mode : {LM_IDLE, LM_AT, LM_API}) {
         StartJob(mode, 0);
         SendAt("AT+PID?", PT_PID, 0);
         Feed(mode == LM_API ? RemoteReply(1, "PID", 0, {0x12, 0x34}) : std::string("+PID:1234\r\nOK\r\n"));
         EXPECT_FALSE(Completed()) << mode;
         EXPECT_EQ(host.params.count(PT_PID), 0u) << mode;
-        EXPECT_EQ(engine->sentQueue.GetCount(), 1) << mode;
-        engine->sentQueue.Clear();
+        EXPECT_EQ(inside->sentQueue.GetCount(), 1) << mode;
+        inside->sentQueue.Clear();
     }
     EXPECT_EQ(Lines(host, "[Recv COM Data,Size("), 3);
 }
@@ -224,14 +224,14 @@ TEST_F(AttributionTest, IdleChunksRacingTheStartOfACommandNeverCompleteIt) {
     std::thread dispatcher([&] {
         const uint8_t byte = 'x';
         while (!stop)
-            engine->DispatchChunk(&byte, 1);
+            inside->DispatchChunk(&byte, 1);
     });
     int spurious = 0;
     for (int i = 0; i < 2000; ++i) {
-        const unsigned m = engine->replyEvent.BeginCommand(PT_PID, 0, engine->curType, engine->curWrite);
+        const unsigned m = inside->replyEvent.BeginCommand(PT_PID, 0, inside->curType, inside->curWrite);
         std::this_thread::yield();
-        if (engine->replyEvent.Wait(0, m)) ++spurious;
-        engine->curType = 0; // the result handler ends the command
+        if (inside->replyEvent.Wait(0, m)) ++spurious;
+        inside->curType = 0; // the result handler ends the command
     }
     stop = true;
     dispatcher.join();

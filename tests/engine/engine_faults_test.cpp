@@ -30,10 +30,10 @@ TEST_F(EngineTest, AnswersLaterThanTheReplyWaitAreNeverCreditedToTheNextCommand)
     for (int code : {PT_SOFT_VERSION, PT_BOOT_VERSION, PT_PID}) {
         SCmdItem r;
         ASSERT_TRUE(MakeTextCommand(FindParam(code)->readCmd, code, 0, r));
-        engine->pendingQueue.Push(r);
+        inside->pendingQueue.Push(r);
     }
-    engine->curWrite = 0;
-    engine->PostWorker(WM_CMD_START, LM_AT, 0);
+    inside->curWrite = 0;
+    inside->PostWorker(WM_CMD_START, LM_AT, 0);
     ASSERT_TRUE(PumpUntil([&] { return host.prompts.size() == 1; }));
     EXPECT_TRUE(host.Logged("*Read Soft Version Failed!"));
     EXPECT_TRUE(host.Logged("*Read Boot Version Failed!"));
@@ -52,7 +52,7 @@ TEST_F(EngineTest, RepeatedEscapeOkNeverAnswersACommand) {
     sim.FailReads(PT_NID, true);
     host.promptAnswer = MB_RESULT_NO;
     ASSERT_TRUE(Open());
-    engine->displayPacket = 1;
+    inside->displayPacket = 1;
     for (int round = 0; round < 3; ++round) {
         host.log.clear();
         if (round < 2)
@@ -86,12 +86,12 @@ TEST_F(EngineTest, AnswerStillDueAfterAnAbortAnswersNothingInTheNextJob) {
     t.escapeMs = 300; // the slow module's escape answers come within the escape wait
     engine = std::make_unique<CEngine>(host, ui, t);
     ASSERT_TRUE(Open());
-    engine->displayPacket = 1;
+    inside->displayPacket = 1;
     engine->LoadParams();
     ASSERT_TRUE(JobEnds());
     sim.SetLatency(60);
     engine->LoadParams();
-    ASSERT_TRUE(PumpUntil([&] { return engine->curType == PT_SOFT_VERSION; }));
+    ASSERT_TRUE(PumpUntil([&] { return inside->curType == PT_SOFT_VERSION; }));
     engine->OnJobAbort();
     sim.SetLatency(0);
     host.log.clear();
@@ -123,17 +123,17 @@ TEST_F(EngineTest, RetryAnsweredAfterThePortVanishedStartsNothing) {
     EXPECT_FALSE(engine->IsOpen());
     EXPECT_FALSE(host.progressShown);
     EXPECT_FALSE(host.jobRunning);
-    EXPECT_TRUE(engine->pendingQueue.IsEmpty());
+    EXPECT_TRUE(inside->pendingQueue.IsEmpty());
 }
 
 // Aborts racing the worker's take of the next record: the worker never sends an empty record
 // (which would wait out a whole reply time).
 TEST_F(EngineTest, AbortRacingTheWorkerNeverSendsAnEmptyRecord) {
     ASSERT_TRUE(Open());
-    engine->displayPacket = 1;
+    inside->displayPacket = 1;
     engine->LoadParams();
     ASSERT_TRUE(JobEnds());
-    const long before = engine->bytesWritten;
+    const long before = sim.LineBytes();
     for (int round = 0; round < 40; ++round) {
         engine->LoadParams();
         ui.PumpFor(round % 7);
@@ -141,7 +141,7 @@ TEST_F(EngineTest, AbortRacingTheWorkerNeverSendsAnEmptyRecord) {
     }
     engine->LoadParams();
     ASSERT_TRUE(JobEnds(20000));
-    EXPECT_GT(engine->bytesWritten, before);
+    EXPECT_GT(sim.LineBytes(), before);
     for (const auto& l : host.log)
         EXPECT_NE(l, "Send:") << "an empty record went out";
     EXPECT_EQ(host.softVersion, sim.LocalParam(PT_SOFT_VERSION));

@@ -23,11 +23,11 @@ TEST_F(EngineTest, EntryNeedsTwoOkChunksAndCountsOneOkPerChunk) {
         RestartSim();
         sim.SetEscapeMode(c.escape);
         ASSERT_TRUE(Open());
-        engine->displayPacket = 1;
-        engine->PostWorker(WM_CMD_START, LM_AT, 0);
-        EXPECT_TRUE(PumpUntil([&] { return engine->linkMode == LM_AT; }));
+        inside->displayPacket = 1;
+        inside->PostWorker(WM_CMD_START, LM_AT, 0);
+        EXPECT_TRUE(PumpUntil([&] { return inside->linkMode == LM_AT; }));
         EXPECT_EQ(EscapesSent(host), c.escapes) << c.escape;
-        EXPECT_EQ(engine->configEntered, 1);
+        EXPECT_EQ(inside->configEntered, 1);
         engine->ClosePort();
         host.log.clear();
     }
@@ -36,15 +36,15 @@ TEST_F(EngineTest, EntryNeedsTwoOkChunksAndCountsOneOkPerChunk) {
 TEST_F(EngineTest, SilentModuleFailsAfterThreeAttemptsWithCustomModeOrNoPrompt) {
     sim.SetEscapeMode(CSimulator::ESC_SILENT);
     ASSERT_TRUE(Open());
-    engine->displayPacket = 1;
+    inside->displayPacket = 1;
     for (int noPrompt : {0, 1}) {
         host.log.clear();
         host.configModeIndex = noPrompt ? 0 : 1;
-        engine->PostWorker(WM_CMD_START, LM_AT, noPrompt);
+        inside->PostWorker(WM_CMD_START, LM_AT, noPrompt);
         ASSERT_TRUE(PumpUntil([&] { return host.Logged(Text(267)); }));
         EXPECT_EQ(EscapesSent(host), 3);
         EXPECT_FALSE(host.Logged(Text(222)));
-        EXPECT_EQ(engine->linkMode, LM_ENTERING);
+        EXPECT_EQ(inside->linkMode, LM_ENTERING);
     }
 }
 
@@ -52,8 +52,8 @@ TEST_F(EngineTest, DefaultModeRetriesUntilAborted) {
     sim.SetEscapeMode(CSimulator::ESC_SILENT);
     host.configModeIndex = 0;
     ASSERT_TRUE(Open());
-    engine->displayPacket = 1;
-    engine->PostWorker(WM_CMD_START, LM_AT, 0);
+    inside->displayPacket = 1;
+    inside->PostWorker(WM_CMD_START, LM_AT, 0);
     ASSERT_TRUE(PumpUntil([&] { return EscapesSent(host) >= 6; }));
     EXPECT_TRUE(host.Logged(Text(222)));
     EXPECT_FALSE(host.Logged(Text(267)));
@@ -76,7 +76,7 @@ TEST_F(EngineTest, LoadReadsEveryParameterThroughSplitChunks) {
     EXPECT_TRUE(host.Logged("*Read PID Success!"));
     EXPECT_FALSE(host.progressShown);
     EXPECT_TRUE(host.prompts.empty());
-    EXPECT_EQ(engine->sentQueue.GetCount(), 0);
+    EXPECT_EQ(inside->sentQueue.GetCount(), 0);
 }
 
 TEST_F(EngineTest, FailedReadsArePromptedAndRetriedOnYes) {
@@ -90,7 +90,7 @@ TEST_F(EngineTest, FailedReadsArePromptedAndRetriedOnYes) {
         sim.ClearReceived();
     };
     ASSERT_TRUE(Open());
-    engine->displayPacket = 1;
+    inside->displayPacket = 1;
     engine->LoadParams();
     ASSERT_TRUE(PumpUntil([&] { return host.prompts.size() == 1; }));
     EXPECT_EQ(host.prompts[0], Text(209));
@@ -117,7 +117,7 @@ TEST_F(EngineTest, UnansweredCommandFailsAfterTheReplyWait) {
     engine->SaveParams();
     ASSERT_TRUE(PumpUntil([&] { return host.prompts.size() == 1; }));
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    EXPECT_GE(waited, engine->timings.replyMs);
+    EXPECT_GE(waited, inside->timings.replyMs);
     EXPECT_EQ(host.prompts[0], Text(210));
     EXPECT_TRUE(host.Logged("*Write PID Failed!"));
 }
@@ -166,7 +166,7 @@ TEST_F(EngineTest, AbortReleasesTheWaitOfTheCommandInFlight) {
     ASSERT_TRUE(Open());
     sim.MuteCommands("AT+VER", true); // the first read of the load stays unanswered
     engine->LoadParams();
-    ASSERT_TRUE(PumpUntil([&] { return engine->curType == PT_SOFT_VERSION; }));
+    ASSERT_TRUE(PumpUntil([&] { return inside->curType == PT_SOFT_VERSION; }));
     ui.PumpFor(20);
     sim.ClearReceived();
     const auto start = Clock::now();
@@ -179,7 +179,7 @@ TEST_F(EngineTest, AbortReleasesTheWaitOfTheCommandInFlight) {
         return false;
     }));
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    EXPECT_LT(ms, engine->timings.replyMs / 2);
+    EXPECT_LT(ms, inside->timings.replyMs / 2);
     EXPECT_FALSE(host.Logged("*Read Soft Version Failed!"));
     EXPECT_FALSE(host.Logged("*Read Soft Version Success!"));
 }
@@ -193,9 +193,9 @@ TEST_F(EngineTest, CloseMidJobAndHangUpLeaveNoWorkerBehind) {
     engine->ClosePort();
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(), 1000);
     EXPECT_FALSE(engine->IsOpen());
-    EXPECT_EQ(engine->linkMode, LM_IDLE);
-    EXPECT_EQ(engine->curType, 0);
-    EXPECT_TRUE(engine->sentQueue.IsEmpty());
+    EXPECT_EQ(inside->linkMode, LM_IDLE);
+    EXPECT_EQ(inside->curType, 0);
+    EXPECT_TRUE(inside->sentQueue.IsEmpty());
 
     // Reopen, start a job, and pull the plug.
     sim.SetLatency(0);
@@ -226,10 +226,10 @@ TEST_F(EngineTest, StatusLinesOfCommands) {
     };
     for (const SCase& c : cases) {
         host.log.clear();
-        engine->curWrite = c.isWrite;
+        inside->curWrite = c.isWrite;
         SCmdItem record;
         record.type = c.type;
-        EXPECT_EQ(engine->ReportStatus(record, c.result), c.returned) << c.type;
+        EXPECT_EQ(inside->ReportStatus(record, c.result), c.returned) << c.type;
         EXPECT_EQ(host.log.empty() ? std::string() : host.log[0], c.line) << c.type;
     }
 }

@@ -1,4 +1,4 @@
-#include "Messages.h"
+#include "MessageNumbers.h"
 #include "Serial.h"
 #include "SerialTestSupport.h"
 
