@@ -32,16 +32,21 @@ std::vector<SCmdItem> ExportRecords(const std::map<int, std::string>& values, bo
     return out;
 }
 
+std::vector<SCmdItem> SetRecords(const std::vector<SCmdResult>& set) {
+    std::map<int, std::string> values;
+    for (const SCmdResult& r : set)
+        if (!r.values.empty()) values[r.type] = r.values[0];
+    return ExportRecords(values, true);
+}
+
 SWriteReport WriteAndVerify(CSession& session, const std::vector<SCmdResult>& set,
                             const std::map<int, std::string>& before, std::optional<uint16_t> node) {
     SWriteReport report;
     report.written = Differences(set, before);
     report.after = before;
     if (report.written.empty()) return report;
-    std::vector<SCmdItem> records;
-    for (const SCmdResult& r : set)
-        records.push_back(MakeValueRecord(r.type, r.values[0]));
     std::vector<int> refused;
+    const std::vector<SCmdItem> records = SetRecords(set);
     report.outcome = node ? session.RemoteWrite(*node, records, refused) : session.Write(records, refused);
     if (report.outcome != OUT_OK && report.outcome != OUT_FAILED) return report;
     const EOutcome readBack = node ? session.RemoteRead(*node, report.after) : session.Read(report.after);

@@ -24,6 +24,10 @@ std::vector<SDifference> Differences(const std::vector<SCmdResult>& set, const s
 // Value records of read values in the order of an exported file (the link key only when asked).
 std::vector<SCmdItem> ExportRecords(const std::map<int, std::string>& values, bool withLinkKey);
 
+// Value records of a parameter set in the order of an exported file: the order in which the
+// window's pages hand their values to a save (the node type before the node address).
+std::vector<SCmdItem> SetRecords(const std::vector<SCmdResult>& set);
+
 struct SWriteReport {
     EOutcome outcome = OUT_OK;
     std::vector<SDifference> written;    // what was to be written

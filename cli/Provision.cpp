@@ -97,10 +97,7 @@ SUnitRecord CSlot::Provision(CSession& session, const std::map<int, std::string>
         if (!replaced) set.push_back(SCmdResult{rule.code, {value}});
     }
     unit.unitValues = unitValues;
-    std::vector<SCmdItem> records;
-    for (const SCmdResult& r : set)
-        records.push_back(MakeValueRecord(r.type, r.values[0]));
-    unit.paramsHash = Fingerprint(ConfigFileText(records));
+    unit.paramsHash = Fingerprint(ConfigFileText(SetRecords(set)));
 
     if (unit.reason.empty() && !station.recipe.firmware.empty()) {
         const EOutcome flashed = session.Flash(station.recipe.firmware, true, station.options.handshakeMs);
