@@ -4,11 +4,21 @@
 #include "ParamCatalogue.h"
 #include "TextUtil.h"
 
+#include <algorithm>
+
 namespace {
 constexpr std::string_view kNws = "+NWS:";
 
 bool Contains(std::string_view text, std::string_view s) {
     return text.find(s) != std::string_view::npos;
+}
+
+// Where a tag cut by the chunk boundary ("+", "+N", "+NW", "+NWS") ends the text, or npos: the
+// start of the next record, whose rest is still on its way.
+size_t CutTagAt(std::string_view text) {
+    for (size_t k = std::min(kNws.size() - 1, text.size()); k > 0; --k)
+        if (text.substr(text.size() - k) == kNws.substr(0, k)) return text.size() - k;
+    return std::string_view::npos;
 }
 
 // One "+NWS:" record: the fields after the tag, complete when there are at least four.
@@ -29,9 +39,15 @@ int ParseAtReply(const SRecvBuffer& buffer, const SParseState& state, SCmdResult
         bool first = true;
         while (p != std::string_view::npos) {
             size_t next = text.find(kNws, p + kNws.size());
+            // The last record ends before a cut tag, which stays buffered for the next record.
+            size_t cut = std::string_view::npos;
+            if (next == std::string_view::npos) {
+                cut = CutTagAt(text);
+                if (cut != std::string_view::npos && cut < p + kNws.size()) cut = std::string_view::npos;
+            }
+            const size_t end = next != std::string_view::npos ? next : cut;
             std::string_view body =
-                text.substr(p + kNws.size(),
-                            next == std::string_view::npos ? std::string_view::npos : next - p - kNws.size());
+                text.substr(p + kNws.size(), end == std::string_view::npos ? std::string_view::npos : end - p - kNws.size());
             SCmdResult record;
             if (NwsRecord(body, record)) {
                 if (first)
@@ -39,6 +55,7 @@ int ParseAtReply(const SRecvBuffer& buffer, const SParseState& state, SCmdResult
                 else if (extra)
                     extra->more.push_back(std::move(record));
                 first = false;
+                if (cut != std::string_view::npos && extra) extra->keepFrom = static_cast<int>(cut);
             } else if (next == std::string_view::npos) {
                 // A trailing partial record waits for the rest of its bytes.
                 if (first) return REPLY_INCOMPLETE;
