@@ -127,7 +127,7 @@ SResult Station(const std::string& cli, const std::string& dir, int slots, int u
             if (told == seen[i]) continue;
             seen[i] = told;
             if (i == 0 && told == 2) firstUnitBytes = LineBytes(*sims[0]);
-            char mac[17];
+            char mac[32];
             std::snprintf(mac, sizeof mac, "00124B%02X%02X%06X", slots, i, told);
             sims[i]->SetLocalParam(PT_MID, mac);
             for (const auto& [code, value] : kFactory)

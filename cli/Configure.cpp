@@ -24,8 +24,11 @@ std::vector<SDifference> Differences(const std::vector<SCmdResult>& set, const s
 
 std::vector<SCmdItem> ExportRecords(const std::map<int, std::string>& values, bool withLinkKey) {
     std::vector<SCmdItem> out;
+    // A coordinator's node address is fixed: the network page gives it to no save or export.
+    const auto type = values.find(PT_TYP);
+    const bool coordinator = type != values.end() && TrimLineEnds(type->second) == "0";
     for (int code : ExportKeyOrder()) {
-        if (code == PT_TLK && !withLinkKey) continue;
+        if ((code == PT_TLK && !withLinkKey) || (code == PT_NID && coordinator)) continue;
         const auto it = values.find(code);
         if (it != values.end()) out.push_back(MakeValueRecord(code, it->second));
     }
@@ -42,11 +45,15 @@ std::vector<SCmdItem> SetRecords(const std::vector<SCmdResult>& set) {
 SWriteReport WriteAndVerify(CSession& session, const std::vector<SCmdResult>& set,
                             const std::map<int, std::string>& before, std::optional<uint16_t> node) {
     SWriteReport report;
-    report.written = Differences(set, before);
+    // Only what the window's pages would hand to a save counts (see ExportRecords).
+    const std::vector<SCmdItem> records = SetRecords(set);
+    std::vector<SCmdResult> saved;
+    for (const SCmdItem& r : records)
+        saved.push_back(SCmdResult{r.type, {r.Text()}});
+    report.written = Differences(saved, before);
     report.after = before;
     if (report.written.empty()) return report;
     std::vector<int> refused;
-    const std::vector<SCmdItem> records = SetRecords(set);
     report.outcome = node ? session.RemoteWrite(*node, records, refused) : session.Write(records, refused);
     if (report.outcome != OUT_OK && report.outcome != OUT_FAILED) return report;
     const EOutcome readBack = node ? session.RemoteRead(*node, report.after) : session.Read(report.after);

@@ -21,7 +21,8 @@ struct SDifference {
 // a write (line ends trimmed, letter case ignored).
 std::vector<SDifference> Differences(const std::vector<SCmdResult>& set, const std::map<int, std::string>& module);
 
-// Value records of read values in the order of an exported file (the link key only when asked).
+// Value records of read values in the order of an exported file (the link key only when asked;
+// a coordinator's node address never, as the network page leaves it out).
 std::vector<SCmdItem> ExportRecords(const std::map<int, std::string>& values, bool withLinkKey);
 
 // Value records of a parameter set in the order of an exported file: the order in which the

@@ -16,6 +16,8 @@ TEST_F(CliTest, ReadPrintsEveryValueOfTheModuleAsAParameterSetAndAsJson) {
     StartSims(1);
     Sim().SetLocalParam(PT_PID, "4660");
     Sim().SetLocalParam(PT_DT0 + 2, "77");
+    Sim().SetLocalParam(PT_TYP, "1"); // a router: its node address is part of the set
+    Sim().SetLocalParam(PT_NID, "300");
     const SCliRun text = Run({"read", "--port", Port(), "-q"});
     ASSERT_EQ(text.exitCode, 0) << text.err;
     const SCliRun json = Run({"read", "--port", Port(), "--json", "-q"});
