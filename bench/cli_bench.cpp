@@ -97,7 +97,7 @@ SResult Station(const std::string& cli, const std::string& dir, int slots, int u
     std::filesystem::remove(db);
     const std::string err = dir + "/bench-" + std::to_string(slots) + ".err";
     std::vector<std::string> args = {cli,       "provision", dir + "/recipe.ini", "--units", std::to_string(unitsPerSlot),
-                                     "--records", db,        "--poll",          "10"};
+                                     "--records", db,        "--poll",          "10", "--log", dir + "/bench-" + std::to_string(slots) + ".log"};
     for (int i = 0; i < slots; ++i) {
         args.push_back("--port");
         args.push_back("COM" + std::to_string(kFirstAlias + i));
@@ -134,7 +134,7 @@ SResult Station(const std::string& cli, const std::string& dir, int slots, int u
                 sims[i]->SetLocalParam(code, value);
             if (i == 0 && told == 1) sims[0]->ClearReceived(); // the second unit is counted
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
@@ -173,6 +173,7 @@ int main(int argc, char** argv) {
                     slots, r.units, r.seconds, perHour, perHour / oneSlot, perUnit, r.unitBytes,
                     r.unitBytes / kLineBytesPerSecond);
     }
-    std::filesystem::remove_all(dir);
+    if (!std::getenv("CLI_BENCH_KEEP")) std::filesystem::remove_all(dir);
+    else std::printf("logs kept in %s\n", dir.c_str());
     return 0;
 }
