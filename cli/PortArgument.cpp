@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
 std::string RealPath(const std::string& path) {
     char* real = realpath(path.c_str(), nullptr);
     if (!real) return {};
@@ -18,7 +17,6 @@ std::string RealPath(const std::string& path) {
     std::free(real);
     return out;
 }
-} // namespace
 
 unsigned PortNumberOfArgument(const std::string& argument, std::string& error) {
     if (argument.find('/') == std::string::npos) {

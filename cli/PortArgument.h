@@ -7,3 +7,6 @@
 // its name or by an alias of the ports folder that names it. 0 with the operator's message in
 // error when the argument names no port.
 unsigned PortNumberOfArgument(const std::string& argument, std::string& error);
+
+// The canonical path of path with every link resolved; "" when it does not exist.
+std::string RealPath(const std::string& path);

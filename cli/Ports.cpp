@@ -2,6 +2,7 @@
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Json.h"
+#include "PortArgument.h"
 #include "PortEnum.h"
 #include "PortNames.h"
 #include "Reporter.h"
@@ -13,18 +14,12 @@
 #include <filesystem>
 
 namespace {
-std::string RealPath(const std::string& path) {
-    char* real = realpath(path.c_str(), nullptr);
-    if (!real) return path;
-    std::string out = real;
-    std::free(real);
-    return out;
-}
 
 // The /dev/serial/by-id link of a device, "" when it has none.
 std::string ByIdLink(const std::string& device) {
     std::error_code ec;
     const std::string real = RealPath(device);
+    if (real.empty()) return {};
     for (const auto& entry : std::filesystem::directory_iterator("/dev/serial/by-id", ec))
         if (RealPath(entry.path().string()) == real) return entry.path().string();
     return {};
