@@ -13,6 +13,7 @@
 #include "TextUtil.h"
 #include "Texts.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cinttypes>
 #include <cstdio>
@@ -112,6 +113,17 @@ SUnitRecord CSlot::Provision(CSession& session, const std::map<int, std::string>
         if (report.outcome != OUT_OK) {
             unit.reason = !report.problems.empty() ? report.problems[0] : OutcomeMessage(report.outcome, session);
             if (unit.reason.empty()) unit.reason = Text(TXT_FAILED);
+        }
+        // The record names the unit's values only when the module holds them (a coordinator's
+        // node address, for one, is never written).
+        for (const SUnitRule& rule : station.recipe.rules) {
+            if (!unit.reason.empty()) break;
+            const auto want = std::find_if(set.begin(), set.end(), [&](const SCmdResult& r) { return r.type == rule.code; });
+            const auto have = report.after.find(rule.code);
+            const std::string now = have == report.after.end() ? std::string() : have->second;
+            if (want != set.end() && !EqualsNoCase(now, want->values[0]))
+                unit.reason = Format(Text(TXT_VERIFY_MISMATCH).c_str(), FindParam(rule.code)->mnemonic, now.c_str(),
+                                     want->values[0].c_str());
         }
     }
     unit.firmwareAfter = TrimLineEnds(session.SoftVersion());
