@@ -52,10 +52,10 @@ bool CSession::Open(std::string& error) {
     if (number == 0) return false;
     portName = PortNameOf(number);
     if (!engine->OpenPort(number, options.baudRate, options.dataBits, options.parity, options.stopBits)) {
-        error = engine->serial.LastErrorText();
+        error = engine->LastErrorText();
         return false;
     }
-    devicePath = engine->serial.DevicePath();
+    devicePath = engine->DevicePath();
     vanished = false;
     return true;
 }
@@ -293,10 +293,10 @@ EOutcome CSession::Flash(const std::string& image, bool restart, int handshakeMs
 
 EOutcome CSession::Send(const SCommandPayload& payload, bool enter, int waitMs, std::string& reply) {
     BeginJob();
-    engine->abortEntry = 1;
-    engine->rawMode = 1;
-    engine->displayPacket = 1;
-    engine->hexShow = 1;
+    engine->SetAbortEntry();
+    engine->SetRawMode(1);
+    engine->SetDisplayPacket(true);
+    engine->SetHexShow(true);
     std::string received;
     size_t taken = 0;
     const auto collect = [&] {
@@ -316,7 +316,7 @@ EOutcome CSession::Send(const SCommandPayload& payload, bool enter, int waitMs, 
         bool entered = false;
         for (int attempt = 0; attempt < 3 && !entered; ++attempt) {
             if (!engine->SendData(kEscape, 3)) return vanished ? OUT_PORT_GONE : OUT_NO_ANSWER;
-            entered = Pump([&] { return collect().find("OK") != std::string::npos; }, engine->timings.escapeMs);
+            entered = Pump([&] { return collect().find("OK") != std::string::npos; }, engine->Timings().escapeMs);
             if (g_interrupted) return OUT_INTERRUPTED;
         }
         if (!entered) outcome = OUT_NO_ANSWER;
@@ -336,7 +336,7 @@ EOutcome CSession::Send(const SCommandPayload& payload, bool enter, int waitMs, 
         else if (g_interrupted) outcome = OUT_INTERRUPTED;
         else if (reply.empty()) outcome = OUT_NO_ANSWER;
     }
-    engine->rawMode = 0;
-    engine->displayPacket = 0;
+    engine->SetRawMode(0);
+    engine->SetDisplayPacket(false);
     return outcome;
 }

@@ -29,6 +29,7 @@ enum ETextId : int {
     TXT_RECORD_TOO_LONG = 285,         // "Command too long for a record, not queued: %s"
     TXT_PORT_VANISHED = 286,           // "The port %s has vanished."
     TXT_OPENED_DEVICE = 287,           // "%s is %s"
+    TXT_LATE_REPLY = 300,              // "Ignored a late or unexpected reply: %s"
 
     // Parameter set files read for scripts (390..395).
     TXT_UNKNOWN_PARAMETER = 390,   // "%s, line %d: unknown parameter \"%s\"."

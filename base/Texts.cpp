@@ -132,6 +132,7 @@ const std::map<int, std::string> kEnglish = {
     {TXT_RECORD_TOO_LONG, "Command too long for a record, not queued: %s"},
     {TXT_PORT_VANISHED, "The port %s has vanished."},
     {TXT_OPENED_DEVICE, "%s is %s"},
+    {TXT_LATE_REPLY, "Ignored a late or unexpected reply: %s"},
     {390, "%s, line %d: unknown parameter \"%s\"."},
     {391, "%s, line %d: %s=%s is out of range (%s)."},
     {392, "%s is not a parameter set: it has no [CONFIG] section with a known parameter."},
