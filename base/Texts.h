@@ -30,4 +30,12 @@ enum ETextId : int {
     TXT_PORT_VANISHED = 286,           // "The port %s has vanished."
     TXT_OPENED_DEVICE = 287,           // "%s is %s"
     TXT_LATE_REPLY = 300,              // "Ignored a late or unexpected reply: %s"
+
+    // Parameter set files read for scripts (390..395).
+    TXT_UNKNOWN_PARAMETER = 390,   // "%s, line %d: unknown parameter \"%s\"."
+    TXT_VALUE_OUT_OF_RANGE = 391,  // "%s, line %d: %s=%s is out of range (%s)."
+    TXT_NOT_A_PARAMETER_SET = 392, // "%s is not a parameter set: ..."
+    TXT_FILE_UNREADABLE = 393,     // "%s cannot be read: %s"
+    TXT_PARAMETER_IGNORED = 394,   // "%s, line %d: %s is not written to a module; the line is ignored."
+    TXT_PARAMETER_TWICE = 395,     // "%s, line %d: %s stands twice; the first value counts."
 };

@@ -43,3 +43,34 @@ std::vector<SCmdResult> ReadConfigFile(const std::string& path);
 // found ("Import Success!" is then shown); false leaves the pages cleared.
 bool ImportConfig(const std::string& path, const std::function<void()>& reset,
                   const std::function<void(const SCmdResult&)>& apply);
+
+// ---- For scripts: the same file, checked strictly and kept apart from any window ----
+
+// The keys in the order the pages deliver them, which is the order of a new exported file:
+// network page IPR .. NID, advanced page MOD .. CDA, IO page DM0, DT0 .. DM4, DT4, encryption
+// page SEC, KEY, TLK.
+const std::vector<int>& ExportKeyOrder();
+
+// The text a new parameter set file holding values would have (what ExportConfig writes into a
+// file that does not exist yet).
+std::string ConfigFileText(const std::vector<SCmdItem>& values);
+
+// One problem of a parameter set file, with the line it is on (0 for the file as a whole).
+struct SParamSetProblem {
+    int line = 0;
+    std::string text; // the operator's message in the active language
+    bool fatal = true; // false: a notice (a line that is ignored), the rest of the file counts
+};
+
+// A parameter set file read for a write to a module: the values in code order 6 to 40 (as import
+// applies them) with the line of each, and every problem: a file that cannot be read or holds no
+// [CONFIG] section with a known key (not a parameter set), an unknown key, a value the pages
+// would not offer, a key that stands twice. Read-only keys (MID, NCD) and the link key (TLK, as
+// import ignores it) are notices. Ok() is true when no problem is fatal.
+struct SParamSet {
+    std::vector<SCmdResult> values;
+    std::vector<int> lines;
+    std::vector<SParamSetProblem> problems;
+    bool Ok() const;
+};
+SParamSet ReadParamSet(const std::string& path);

@@ -273,6 +273,13 @@ bool CProfileFile::WriteTexts(const std::string& section,
 
     std::string text;
     if (ReadAll(path, text, lastError) == EReadState::Failed) return false;
+    const std::string out = WithKeys(text, sectionName, keys);
+    return ReplaceFile(path, out, lastError);
+}
+
+std::string CProfileFile::WithKeys(const std::string& text, const std::string& section,
+                                   const std::vector<std::pair<std::string, std::string>>& keys) {
+    const std::string sectionName = Trim(section);
     SLines file = Split(text);
     const std::string cr = file.crlf ? "\r" : "";
     for (const auto& [key, value] : keys) {
@@ -297,8 +304,26 @@ bool CProfileFile::WriteTexts(const std::string& section,
     for (const std::string& l : file.lines)
         out += l + "\n";
 
+    return out;
+}
 
-    return ReplaceFile(path, out, lastError);
+bool CProfileFile::ReadEntries(const std::string& section, std::vector<SProfileEntry>& entries, bool& found,
+                               std::string& error, std::size_t bufferSize) const {
+    const std::size_t maxChars = bufferSize == 0 ? 0 : bufferSize - 1;
+    entries.clear();
+    found = false;
+    std::string text;
+    const EReadState state = ReadAll(path, text, error);
+    if (state == EReadState::Missing) error = std::strerror(ENOENT);
+    if (state != EReadState::Read) return false;
+    const SLines file = Split(text);
+    const SPlace place = Find(file, Trim(section), std::string());
+    found = place.header >= 0;
+    for (int i = place.header + 1; found && i < place.end; ++i) {
+        const auto name = KeyOf(file.lines[i]);
+        if (name && !name->empty()) entries.push_back({*name, Bounded(ValueOf(file.lines[i]), maxChars), i + 1});
+    }
+    return true;
 }
 
 std::vector<std::pair<std::string, std::string>> CProfileFile::ReadSection(const std::string& section,

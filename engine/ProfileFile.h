@@ -13,6 +13,13 @@
 // every other line (comments, foreign keys, blank lines, text before the first section) is kept
 // as it was. Nothing is cached: every call reads the file again, so two objects on one path see
 // each other's writes.
+// One key line of a section as ReadEntries gives it.
+struct SProfileEntry {
+    std::string key;
+    std::string value;
+    int line = 0; // 1-based line number in the file
+};
+
 class CProfileFile {
   public:
     explicit CProfileFile(std::string path);
@@ -44,6 +51,17 @@ class CProfileFile {
     // missing. One read of the file for many keys.
     std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& section,
                                                                  std::size_t bufferSize = SIZE_MAX) const;
+
+    // Every key line of section in file order, keys that stand twice included, with their line
+    // numbers (for messages that point at a line). False, with error set, when the file cannot be
+    // read; found tells whether the section is there at all.
+    bool ReadEntries(const std::string& section, std::vector<SProfileEntry>& entries, bool& found,
+                     std::string& error, std::size_t bufferSize = SIZE_MAX) const;
+
+    // The text of a file after keys were written into section of text, by the rules of
+    // WriteTexts (which validates the names first). What a new file would hold when text is "".
+    static std::string WithKeys(const std::string& text, const std::string& section,
+                                const std::vector<std::pair<std::string, std::string>>& keys);
 
     // Why the last WriteText failed (empty after a success).
     const std::string& LastError() const { return lastError; }

@@ -47,7 +47,7 @@ SAtOutcome Dispatch(const std::string& line, SAtContext& ctx) {
             auto value = AcceptAtValue(
                 code, std::string_view(line).substr(std::char_traits<char>::length(p->writePrefix)));
             if (!value) return {kError};
-            ctx.local.Set(code, *value);
+            if (!ctx.keptValues.count(code)) ctx.local.Set(code, *value);
             return {kOk};
         }
     }

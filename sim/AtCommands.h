@@ -19,6 +19,7 @@ struct SAtContext {
     CSimModule& local;
     const std::set<int>& failingReads; // codes whose reads answer "ERROR"
     int& saveCount;
+    const std::set<int>& keptValues; // codes whose writes answer "OK" but change nothing
 };
 
 // Runs one command line (without its line end) in the configuration state. Commands are the

@@ -51,6 +51,7 @@ bool CSimulator::Start(const SSimOptions& o, std::string* error) {
     line.clear();
     lineOverflow = false;
     failingReads.clear();
+    keptValues.clear();
     mutedPrefixes.clear();
     received.clear();
     saveCount = 0;
@@ -299,7 +300,7 @@ void CSimulator::OnLine(const std::string& text) {
     const std::string upper = UpperCase(text);
     for (const std::string& prefix : mutedPrefixes)
         if (upper.rfind(prefix, 0) == 0) return;
-    SAtContext ctx{network->Local(), failingReads, saveCount};
+    SAtContext ctx{network->Local(), failingReads, saveCount, keptValues};
     SAtOutcome out = RunAtCommand(text, ctx);
     if (!out.reply.empty()) Reply(out.reply);
     switch (out.after) {
@@ -447,6 +448,15 @@ void CSimulator::FailReads(int code, bool fail) {
             failingReads.insert(code);
         else
             failingReads.erase(code);
+    });
+}
+
+void CSimulator::KeepValue(int code, bool keep) {
+    Locked([&] {
+        if (keep)
+            keptValues.insert(code);
+        else
+            keptValues.erase(code);
     });
 }
 

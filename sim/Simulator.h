@@ -75,6 +75,8 @@ class CSimulator {
     void SetLocalParam(int code, const std::string& value);
     void SetRemoteParam(uint16_t node, int code, const std::string& value);
     void FailReads(int code, bool fail); // local reads of code answer "ERROR"
+    // Local writes of code answer "OK" but the module keeps its value, as a module that ignores it.
+    void KeepValue(int code, bool keep);
     // AT lines that start with prefix (any letter case) get no reply at all, as from a busy module.
     void MuteCommands(const std::string& prefix, bool mute);
 
@@ -147,6 +149,7 @@ class CSimulator {
     std::string tail, line; // bytes kept to find "+++" or the handshake across reads; command line
     bool lineOverflow = false;
     std::set<int> failingReads;
+    std::set<int> keptValues;
     std::set<std::string> mutedPrefixes; // upper case
     std::vector<std::string> received;
     int saveCount = 0;

@@ -67,6 +67,22 @@ TEST(AtParser, EveryNwsRecordOfAChunkIsItsOwnResult) {
     EXPECT_EQ(text.substr(extra.keepFrom), "+NWS:i,j");
 }
 
+TEST(AtParser, ANextTagCutByTheChunkStaysForTheNextRecord) {
+    // Split replies can end a chunk inside the next record's tag: the record before it is whole,
+    // the piece of the tag is kept, so the next node is not lost.
+    for (const std::string piece : {"+", "+N", "+NW", "+NWS"}) {
+        static SRecvBuffer b;
+        ResetBuffer(b);
+        const std::string text = "+NWS:a,b,c,d\r\n" + piece;
+        AppendChunk(b, text.data(), static_cast<int>(text.size()));
+        SCmdResult r;
+        SNwsExtra extra;
+        EXPECT_EQ(ParseAtReply(b, SParseState{44, 0}, r, &extra), REPLY_DONE) << piece;
+        EXPECT_EQ(r.values, (std::vector<std::string>{"a", "b", "c", "d\r\n"})) << piece;
+        EXPECT_EQ(extra.rest, piece) << "the piece of the tag stays buffered";
+    }
+}
+
 TEST(AtParser, ExtractKeyValueEdges) {
     std::string v = "x";
     EXPECT_TRUE(ExtractKeyValue("+PID:OK", "PID", v));

@@ -1,0 +1,63 @@
+// flash IMAGE: the firmware download, after the image was checked.
+#include "CliTexts.h"
+#include "Commands.h"
+#include "Configure.h"
+#include "ExitCodes.h"
+#include "Reporter.h"
+#include "TextUtil.h"
+#include "Texts.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// 3743 blocks of 64 bytes fit below the boot loader's area.
+constexpr long long kLargestImage = 3743LL * 64;
+} // namespace
+
+// The operator's message when path cannot be downloaded as it stands; "" when it can.
+std::string ImageProblem(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return Format(Text(TXT_IMAGE_UNREADABLE).c_str(), path.c_str(), std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        return Format(Text(TXT_IMAGE_UNREADABLE).c_str(), path.c_str(), "not a regular file");
+    if (access(path.c_str(), R_OK) != 0)
+        return Format(Text(TXT_IMAGE_UNREADABLE).c_str(), path.c_str(), std::strerror(errno));
+    if (st.st_size == 0) return Format(Text(TXT_IMAGE_EMPTY).c_str(), path.c_str());
+    if (st.st_size > kLargestImage)
+        return Format(Text(TXT_IMAGE_TOO_LARGE).c_str(), path.c_str(), static_cast<long long>(st.st_size),
+                      int(kLargestImage));
+    return {};
+}
+
+int RunFlash(const SCliOptions& o, CReporter& reporter) {
+    if (o.words.size() != 1) {
+        reporter.Error("flash takes one firmware IMAGE");
+        return EXIT_USAGE;
+    }
+    if (const std::string problem = ImageProblem(o.words[0]); !problem.empty()) {
+        reporter.Error(problem);
+        return EXIT_USAGE;
+    }
+    if (o.ports.size() != 1) {
+        reporter.Error("flash takes one --port");
+        return EXIT_USAGE;
+    }
+    SPortOptions line = o.line;
+    line.port = o.ports[0];
+    CSession session(line, reporter, STimings());
+    std::string error;
+    if (!session.Open(error)) {
+        reporter.Error(error);
+        return EXIT_PORT;
+    }
+    const EOutcome outcome = session.Flash(o.words[0], !o.noRestart, o.handshakeMs);
+    if (outcome == OUT_OK) reporter.Note(Text(273));
+    else if (outcome == OUT_FAILED) reporter.Error(Text(TXT_FLASH_FAILED));
+    else if (outcome == OUT_NO_ANSWER) reporter.Error(Text(TXT_BOOT_SILENT));
+    else reporter.Error(OutcomeMessage(outcome, session));
+    return ExitCodeOf(outcome);
+}
