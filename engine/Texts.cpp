@@ -132,6 +132,9 @@ const std::map<int, std::string> kEnglish = {
     {TXT_RECORD_TOO_LONG, "Command too long for a record, not queued: %s"},
     {TXT_PORT_VANISHED, "The port %s has vanished."},
     {TXT_OPENED_DEVICE, "%s is %s"},
+    {TXT_UPGRADE_BUSY, "An upgrade is in progress: the new request was refused."},
+    {TXT_IMAGE_EMPTY, "The image %s is empty: nothing was sent."},
+    {TXT_IMAGE_TOO_LARGE, "The image %s has %lld bytes, more than the %lld bytes the module takes: nothing was sent."},
 };
 
 std::mutex tableLock; // guards active (replaced once at start-up, read everywhere)

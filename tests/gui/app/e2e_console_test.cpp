@@ -1,6 +1,7 @@
 // The command console page with the window against the simulator: commands as text or hex bytes
-// and their raw replies in the log, and the firmware download through Upgrade, complete, cut at
-// the end of the boot loader's area, aborted and cut off by a hang-up.
+// and their raw replies in the log, and the firmware download through Upgrade: complete, aborted,
+// cut off by a hang-up; an image that cannot go whole and a second request during a transfer
+// are refused.
 #include "SimWindowFixture.h"
 
 #include "E2eWait.h"
@@ -81,6 +82,9 @@ class E2eConsoleTest : public QObject {
     void firmwareDownloadFillsTheBootLoader();
     void interruptedDownloadEndsCleanly_data();
     void interruptedDownloadEndsCleanly();
+    void imageThatCannotGoWholeIsRefused_data();
+    void imageThatCannotGoWholeIsRefused();
+    void secondUpgradeRequestLeavesTheTransfer();
 };
 
 void E2eConsoleTest::commandsReachTheModuleAndRepliesAreLogged_data() {
@@ -148,7 +152,6 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader_data() {
     const int full = kMaxBlocks * kBlockBytes;
     QTest::newRow("full image, restart first") << full << true;
     QTest::newRow("last block padded, no restart") << full - 20 << false;
-    QTest::newRow("larger image cut at the area's end") << full + 1000 << false;
 }
 
 void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
@@ -166,7 +169,7 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
     clock.start();
     StartUpgrade(w, path, restart);
     // The transfer shows its progress over the blocks and the enable record, the controls locked.
-    QVERIFY(RunEventLoopUntil([&] { return w.Progress()->ProgressText() == "Upgrading...."; }, 3000));
+    QVERIFY2(RunEventLoopUntil([&] { return w.Progress()->ProgressText() == "Upgrading...."; }, 3000), qPrintable(f.LogText()));
     QCOMPARE(w.GetProgressMax(), kMaxBlocks + 1);
     QVERIFY(w.Progress()->isVisible() && !w.Comm()->OpenButton()->isEnabled());
     QVERIFY(
@@ -257,6 +260,77 @@ void E2eConsoleTest::interruptedDownloadEndsCleanly() {
     QCOMPARE(f.Sim().BlocksReceived(), 400);
     QVERIFY(f.Sim().FlashImage() == image);
     QVERIFY(f.Sim().ImageEnabled());
+}
+
+void E2eConsoleTest::imageThatCannotGoWholeIsRefused_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("message");
+    const int full = kMaxBlocks * kBlockBytes;
+    QTest::newRow("one byte over the area")
+        << full + 1 << "has 239553 bytes, more than the 239552 bytes the module takes: nothing was sent.";
+    QTest::newRow("far over the area") << full + 1000 << "has 240552 bytes";
+    QTest::newRow("empty image") << 0 << "is empty: nothing was sent.";
+}
+
+void E2eConsoleTest::imageThatCannotGoWholeIsRefused() {
+    QFETCH(int, size);
+    QFETCH(QString, message);
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    CCalyraDlg& w = f.Start();
+    QVERIFY(OpenOnConsole(f, false));
+    const QString path = f.WorkDir() + "/firmware.bin";
+    QCOMPARE(int(WriteImage(path, size).size()), size);
+
+    // With the restart box ticked as well: neither the restart nor a handshake goes out.
+    StartUpgrade(w, path, true);
+    QVERIFY(f.LogText().contains(path + " " + message));
+    QVERIFY(Unlocked(w));
+    QTest::qWait(50);
+    QVERIFY(f.Sim().ReceivedCommands().empty());
+    QCOMPARE(f.Sim().BlocksReceived(), 0);
+    QVERIFY(!f.LogText().contains("The upgrade process is complete!"));
+
+    // The refusal leaves nothing behind: a sound image goes through next.
+    const std::vector<uint8_t> image = WriteImage(path, 20 * kBlockBytes);
+    StartUpgrade(w, path, false);
+    QVERIFY(
+        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 5000));
+    QCOMPARE(f.Sim().BlocksReceived(), 20);
+}
+
+void E2eConsoleTest::secondUpgradeRequestLeavesTheTransfer() {
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    CCalyraDlg& w = f.Start();
+    QVERIFY(OpenOnConsole(f, false));
+    const QString path = f.WorkDir() + "/firmware.bin";
+    const std::vector<uint8_t> image = WriteImage(path, 200 * kBlockBytes);
+    // Late, split replies, as on a real line.
+    f.Sim().SetLatency(2);
+    f.Sim().SetChunking(5);
+    StartUpgrade(w, path, false);
+    QVERIFY(RunEventLoopUntil([&] { return f.Sim().BlocksReceived() > 20; }, 5000));
+
+    // The page's request again, as a second Upgrade click makes it (with or without the button).
+    w.ConsolePage()->OnUpgrade();
+    QVERIFY(f.LogText().contains("An upgrade is in progress: the new request was refused."));
+    QVERIFY(
+        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 1000));
+    // Every block once, from block 0 to the end, and one handshake answered.
+    QCOMPARE(f.Sim().BlocksReceived(), 200);
+    QVERIFY(f.Sim().FlashImage() == image);
+    QCOMPARE(f.LogText().count("Handshake succeeds"), 1);
+    QVERIFY(!f.LogText().contains("failed"));
+
+    // Once the download is over, a new request is taken: its handshake is answered.
+    QVERIFY(!w.Engine().UpgradeInProgress());
+    StartUpgrade(w, path, false);
+    QVERIFY(RunEventLoopUntil([&] { return f.LogText().count("Handshake succeeds") == 2; }, 5000));
+    QCOMPARE(f.LogText().count("An upgrade is in progress"), 1);
+    QTest::mouseClick(w.Progress()->AbortButton(), Qt::LeftButton);
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 2000));
 }
 
 QTEST_MAIN(E2eConsoleTest)
