@@ -40,6 +40,7 @@ void CEngine::LoadParams() {
     if (!StartBatch()) return;
     const auto job = BeginJobBuild();
     host.HideLinkKey(false);
+    pagesNode = kPagesLocal;
     host.ResetPages();
     ResetBuffer(atBuffer);
     ClearQueues();

@@ -113,6 +113,10 @@ class CEngine : public ISerialOwner {
     CCmdQueue pendingQueue, sentQueue, failedQueue;
     CResultList atResults, apiResults;
     uint16_t remoteNode = 0;
+    // Whose values the latest load fills the pages with: kPagesLocal, or a node address. Set by
+    // the local and the remote load before they empty the pages (UI).
+    static constexpr int kPagesLocal = -1;
+    int pagesNode = kPagesLocal;
     // Firmware upgrade state.
     std::FILE* imageFile = nullptr;
     uint32_t blockAddress = 0;

@@ -76,6 +76,7 @@ int CEngine::OnNodeAction(int action, long value) {
 
 void CEngine::BuildRemoteRead(uint16_t node) {
     host.HideLinkKey(true);
+    pagesNode = node;
     host.ResetPages();
     ClearQueues();
     apiResults.Clear();
