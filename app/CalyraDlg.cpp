@@ -300,6 +300,9 @@ void CCalyraDlg::SetJobRunning(bool running) {
     }
     comm->OpenButton()->setEnabled(!running);
     languageList->setEnabled(!running);
+    // The current page stays usable, but none of its controls may start traffic of its own.
+    consolePage->SetJobRunning(running);
+    remotePage->SetJobRunning(running);
 }
 
 void CCalyraDlg::ToggleCollapse() {

@@ -127,6 +127,13 @@ void CCmdConfigDialog::SetRawMode(int value) {
     if (link) link->SetRawMode(value);
 }
 
+void CCmdConfigDialog::SetJobRunning(bool running) {
+    jobRunning = running;
+    for (QWidget* control : std::initializer_list<QWidget*>{sendButton, clearButton, sendTimerBox, browseButton,
+                                                            upgradeButton})
+        control->setEnabled(!running);
+}
+
 bool CCmdConfigDialog::BuildPayload(SCommandPayload& payload) const {
     payload =
         BuildCommandPayload(commandEdit->text().toStdString(), hexBox->isChecked(), newLineBox->isChecked());
@@ -144,7 +151,7 @@ bool CCmdConfigDialog::BuildPayload(SCommandPayload& payload) const {
 }
 
 void CCmdConfigDialog::OnSend() {
-    if (!link) return;
+    if (!link || jobRunning) return;
     SCommandPayload payload;
     if (!BuildPayload(payload)) return;
     link->SetAbortEntry();
@@ -154,7 +161,7 @@ void CCmdConfigDialog::OnSend() {
 }
 
 void CCmdConfigDialog::OnSendTimer() {
-    if (!link) return;
+    if (!link || jobRunning) return;
     SCommandPayload payload;
     if (!BuildPayload(payload)) {
         // A command that cannot be sent stays so: stop instead of logging the refusal every tick.
@@ -231,6 +238,7 @@ void CCmdConfigDialog::ChooseImage(const QString& path) {
 }
 
 void CCmdConfigDialog::OnUpgrade() {
+    // Not refused here while a job runs: the engine refuses a second request with its reason.
     if (!link) return;
     link->UpgradeRequest(imagePath.toStdString() + (restartBox->isChecked() ? ",1" : ",0"));
 }

@@ -55,6 +55,12 @@ class CCmdConfigDialog : public QWidget {
     int IsRawMode() const;
     void SetRawMode(int value);
 
+    // While a job of the window runs, nothing of this page may put bytes on the line: Send,
+    // Clear, Send Timer, Browse and Upgrade are locked, Enter in the command field sends nothing
+    // and the send timer's ticks are skipped until the job ends.
+    void SetJobRunning(bool running);
+    bool IsJobRunning() const { return jobRunning; }
+
     // Send once (Send button, Enter in the command field).
     void OnSend();
     // One tick of the send timer: sends what Send sends, and always logs it.
@@ -99,6 +105,7 @@ class CCmdConfigDialog : public QWidget {
     void SetHexFilter(bool on);
 
     IConsoleLink* link = nullptr;
+    bool jobRunning = false;
     QString imagePath;
     QTimer sendTimer; // timer 1
     QLineEdit* commandEdit = nullptr;

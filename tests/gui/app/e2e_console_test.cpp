@@ -85,6 +85,7 @@ class E2eConsoleTest : public QObject {
     void imageThatCannotGoWholeIsRefused_data();
     void imageThatCannotGoWholeIsRefused();
     void secondUpgradeRequestLeavesTheTransfer();
+    void consoleSendsNothingWhileADownloadRuns();
 };
 
 void E2eConsoleTest::commandsReachTheModuleAndRepliesAreLogged_data() {
@@ -331,6 +332,50 @@ void E2eConsoleTest::secondUpgradeRequestLeavesTheTransfer() {
     QCOMPARE(f.LogText().count("An upgrade is in progress"), 1);
     QTest::mouseClick(w.Progress()->AbortButton(), Qt::LeftButton);
     QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 2000));
+}
+
+void E2eConsoleTest::consoleSendsNothingWhileADownloadRuns() {
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    CCalyraDlg& w = f.Start();
+    CCmdConfigDialog* page = w.ConsolePage();
+    QVERIFY(OpenOnConsole(f, false));
+    const QString path = f.WorkDir() + "/firmware.bin";
+    const std::vector<uint8_t> image = WriteImage(path, 200 * kBlockBytes);
+    f.Sim().SetLatency(2);
+    f.Sim().SetChunking(5);
+    StartUpgrade(w, path, false);
+    QVERIFY(RunEventLoopUntil([&] { return f.Sim().BlocksReceived() > 20; }, 5000));
+
+    // The page stays shown, but every control that sends is locked like the action buttons...
+    QVERIFY(page->isVisible());
+    for (QWidget* control : std::initializer_list<QWidget*>{page->SendButton(), page->ClearButton(),
+                                                            page->SendTimerBox(), page->BrowseButton(),
+                                                            page->UpgradeButton()})
+        QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+    // ... and the ways around the buttons send nothing: Enter in the command field, a click on the
+    // locked Send, a tick of a send timer started before the job.
+    SetBox(page->HexBox(), false);
+    page->CommandEdit()->setText("+++");
+    QTest::keyClick(page->CommandEdit(), Qt::Key_Return);
+    QTest::mouseClick(page->SendButton(), Qt::LeftButton);
+    page->OnSendTimer();
+    QCOMPARE(w.Engine().rawMode.load(), 0);
+
+    QVERIFY(
+        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 1000));
+    QCOMPARE(f.Sim().BlocksReceived(), 200);
+    QVERIFY(f.Sim().FlashImage() == image);
+    const std::vector<std::string> received = f.Sim().ReceivedCommands();
+    QCOMPARE(std::count(received.begin(), received.end(), "+++"), 0L);
+    QVERIFY(!f.LogText().contains("failed!"));
+
+    // After the job the console sends again.
+    QVERIFY(page->SendButton()->isEnabled() && page->SendTimerBox()->isEnabled());
+    QTest::keyClick(page->CommandEdit(), Qt::Key_Return);
+    QCOMPARE(w.Engine().rawMode.load(), 1);
+    QTRY_VERIFY(f.Sim().ReceivedCommands().back() == "+++");
 }
 
 QTEST_MAIN(E2eConsoleTest)

@@ -1,7 +1,8 @@
 // The remote device page with the window against the simulated network: searches (listing, a
 // silent module, the countdown), a node's load and save through the pages, failed requests with
-// the retry prompt, node address changes at restart, the factory reset's local reload, and whose
-// values the window shows with the question before a local save of a node's values.
+// the retry prompt, node address changes at restart, the factory reset's local reload, whose
+// values the window shows with the question before a local save of a node's values, and the page
+// locked while a node loads.
 #include "SimWindowFixture.h"
 
 #include "E2eWait.h"
@@ -124,6 +125,7 @@ class E2eRemoteTest : public QObject {
     void nodeAddressChangeTakesEffectAtRestart();
     void remoteFactoryResetReloadsTheLocalModule();
     void windowShowsWhoseValuesAndAsksBeforeALocalSaveOfThem();
+    void remotePageStartsNothingWhileANodeLoads();
 };
 
 void E2eRemoteTest::searchListsEveryRemoteNodeOnce() {
@@ -524,6 +526,50 @@ void E2eRemoteTest::windowShowsWhoseValuesAndAsksBeforeALocalSaveOfThem() {
     QTest::mouseClick(w.SaveButton(), Qt::LeftButton); // no prompt: it would block here
     QVERIFY(JobEnded(f));
     QCOMPARE(f.Sim().LocalParam(PT_ITV), std::string("40"));
+}
+
+void E2eRemoteTest::remotePageStartsNothingWhileANodeLoads() {
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    const uint16_t node = f.Sim().NodeAddresses().at(0);
+    CCalyraDlg& w = f.Start();
+    CRemoteDialog* page = w.RemotePage();
+    QVERIFY(OpenOnRemotePage(f));
+    // A local load first: the module is in its configuration state for the search.
+    w.DeviceTabs()->setCurrentWidget(w.LocalPage());
+    QTest::mouseClick(w.LoadButton(), Qt::LeftButton);
+    QVERIFY(JobEnded(f));
+    w.DeviceTabs()->setCurrentWidget(page);
+    QVERIFY(SearchAll(f));
+    page->EndSearch();
+    f.Sim().ClearReceived();
+    // Late, split replies: the load takes a while.
+    f.Sim().SetLatency(3);
+    f.Sim().SetChunking(4);
+    QVERIFY(RunOnNode(f, node, CRemoteDialog::IDM_LOAD));
+    QVERIFY(w.IsProgressShown());
+
+    // Search, the radios and the menu are locked; a search or another node's load asked for
+    // anyway sends nothing.
+    QVERIFY(!page->SearchButton()->isEnabled() && !page->AutoRadio()->isEnabled() &&
+            !page->ManualRadio()->isEnabled());
+    QTreeWidgetItem* other = RowOf(page, f.Sim().NodeAddresses().at(1));
+    QVERIFY(!page->OpenContextMenu(page->NodeList()->visualItemRect(other).center()));
+    QVERIFY(RunOnNode(f, f.Sim().NodeAddresses().at(1), CRemoteDialog::IDM_LOAD));
+    QVERIFY(RunOnNode(f, node, CRemoteDialog::IDM_FACTORY));
+    QCOMPARE(page->NodeList()->topLevelItemCount(), int(f.Sim().NodeAddresses().size()));
+    QVERIFY(JobEnded(f));
+
+    // The load ran through: the node's reads only, and none failed.
+    for (const std::string& c : FrameCommands(f))
+        QVERIFY2(c.rfind(Remote("read", node, ""), 0) == 0, c.c_str());
+    QVERIFY(!f.LogText().contains("Failed!"));
+    const std::vector<std::string> commands = f.Commands();
+    QCOMPARE(std::count(commands.begin(), commands.end(), "AT+NWS"), 0L);
+    // Unlocked again.
+    QVERIFY(page->SearchButton()->isEnabled() && page->AutoRadio()->isEnabled());
+    QVERIFY(page->OpenContextMenu(page->NodeList()->visualItemRect(other).center()));
+    page->ContextMenu()->hide();
 }
 
 QTEST_MAIN(E2eRemoteTest)
