@@ -141,6 +141,8 @@ const std::map<int, std::string> kEnglish = {
     {TXT_SAVE_NODE_VALUES, "The pages hold the values of node %1 (MAC %2), not those of the local module on %3 "
                            "(MAC %4).\r\nWrite the values that differ into the local module?"},
     {TXT_SAVE_NOT_WRITTEN, "Save Params cancelled: nothing was written to the local module."},
+    {TXT_CLICK_NOT_RUN, "The value was out of range and was corrected to %1; \"%2\" was not run: check the "
+                        "value and click it again."},
     {TXT_IMAGE_TOO_LARGE, "The image %s has %lld bytes, more than the %lld bytes the module takes: nothing was sent."},
 };
 

@@ -38,4 +38,5 @@ enum ETextId : int {
     TXT_VALUES_OF_FILE = 326,          // "Values shown: parameter set file %1"
     TXT_SAVE_NODE_VALUES = 327,        // "The pages hold the values of node %1 ... ?"
     TXT_SAVE_NOT_WRITTEN = 328,        // "Save Params cancelled: nothing was written ..."
+    TXT_CLICK_NOT_RUN = 329,           // "The value was corrected to %1; \"%2\" was not run ..."
 };
