@@ -86,6 +86,8 @@ class E2eConsoleTest : public QObject {
     void imageThatCannotGoWholeIsRefused();
     void secondUpgradeRequestLeavesTheTransfer();
     void consoleSendsNothingWhileADownloadRuns();
+    void startCommandIsSentAsTheHexBoxSays_data();
+    void startCommandIsSentAsTheHexBoxSays();
 };
 
 void E2eConsoleTest::commandsReachTheModuleAndRepliesAreLogged_data() {
@@ -376,6 +378,47 @@ void E2eConsoleTest::consoleSendsNothingWhileADownloadRuns() {
     QTest::keyClick(page->CommandEdit(), Qt::Key_Return);
     QCOMPARE(w.Engine().rawMode.load(), 1);
     QTRY_VERIFY(f.Sim().ReceivedCommands().back() == "+++");
+}
+
+void E2eConsoleTest::startCommandIsSentAsTheHexBoxSays_data() {
+    QTest::addColumn<QString>("settings"); // ParamCfg.ini, "" for none
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("first start") << "" << true << "2B 2B 2B";
+    QTest::newRow("stored text mode, timer state on")
+        << "[CONFIG]\nCmdHex=0\nSendTimerState=1\nSendNewLine=0\n" << false << "+++";
+}
+
+void E2eConsoleTest::startCommandIsSentAsTheHexBoxSays() {
+    QFETCH(QString, settings);
+    QFETCH(bool, hex);
+    QFETCH(QString, shown);
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    if (!settings.isEmpty()) {
+        QFile file(f.WorkDir() + "/ParamCfg.ini");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(settings.toUtf8());
+    }
+    CCalyraDlg& w = f.Start();
+    CCmdConfigDialog* page = w.ConsolePage();
+    QCOMPARE(page->HexBox()->isChecked(), hex);
+    QCOMPARE(page->CommandEdit()->text(), shown);
+    // No timer runs at start, and the box says so.
+    QVERIFY(!page->SendTimerBox()->isChecked());
+    QVERIFY(!page->IsSendTimerActive());
+
+    // Send as it stands takes the module into its configuration state.
+    QVERIFY(OpenOnConsole(f, true));
+    QTest::mouseClick(page->SendButton(), Qt::LeftButton);
+    QTRY_VERIFY(f.Sim().InConfigState());
+    QTRY_VERIFY(f.LogText().contains("[Recv COM Data,Size(4)]OK"));
+    QVERIFY(!f.LogText().contains("Hex command may hold only"));
+    // In hex mode the field takes hex digits only.
+    if (hex) {
+        QTest::keyClicks(page->CommandEdit(), "G+");
+        QCOMPARE(page->CommandEdit()->text(), shown);
+    }
 }
 
 QTEST_MAIN(E2eConsoleTest)
