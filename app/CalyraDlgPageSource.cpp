@@ -49,8 +49,7 @@ void CCalyraDlg::OnSaveParams() {
     // type and addresses only when the operator says so.
     if (pageOwner == PO_NODE && engine->IsOpen()) {
         const SCmdResult* localMac = engine->atResults.Find(PT_MID);
-        const QString mac =
-            localMac ? QString::fromStdString(localMac->values.front()).trimmed() : QString();
+        const QString mac = localMac ? QString::fromStdString(localMac->values.front()).trimmed() : QString();
         if (::CustomMessageBox(this, SaveNodeValuesQuestion(PageSource(), mac), QString(), MB_STYLE_YESNO) !=
             MB_RESULT_YES) {
             AppendLog(UiText(TXT_SAVE_NOT_WRITTEN));

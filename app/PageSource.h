@@ -11,10 +11,10 @@ enum EPageOwner : int { PO_NONE = 0, PO_LOCAL, PO_NODE, PO_FILE };
 
 struct SPageSource {
     EPageOwner owner = PO_NONE;
-    long node = 0;      // PO_NODE: the node address
-    QString mac;        // PO_LOCAL, PO_NODE: the MAC address the pages show ("" until read)
-    QString file;       // PO_FILE: the parameter set file
-    QString localPort;  // the COM name of the local module
+    long node = 0;     // PO_NODE: the node address
+    QString mac;       // PO_LOCAL, PO_NODE: the MAC address the pages show ("" until read)
+    QString file;      // PO_FILE: the parameter set file
+    QString localPort; // the COM name of the local module
     // The last values read from that module: the node's for PO_NODE, else the local module's
     // (what a local save compares the pages with).
     std::vector<SCmdResult> lastRead;

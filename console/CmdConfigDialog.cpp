@@ -144,8 +144,8 @@ void CCmdConfigDialog::SetRawMode(int value) {
 
 void CCmdConfigDialog::SetJobRunning(bool running) {
     jobRunning = running;
-    for (QWidget* control : std::initializer_list<QWidget*>{sendButton, clearButton, sendTimerBox, browseButton,
-                                                            upgradeButton})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{sendButton, clearButton, sendTimerBox, browseButton, upgradeButton})
         control->setEnabled(!running);
 }
 
@@ -194,7 +194,8 @@ void CCmdConfigDialog::OnSendTimer() {
 }
 
 void CCmdConfigDialog::SetHexFilter(bool on) {
-    if (!hexValidator) hexValidator = new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f ]*"), this);
+    if (!hexValidator)
+        hexValidator = new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f ]*"), this);
     commandEdit->setValidator(on ? hexValidator : nullptr);
 }
 

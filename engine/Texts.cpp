@@ -138,12 +138,14 @@ const std::map<int, std::string> kEnglish = {
     {TXT_VALUES_OF_NODE, "Values shown: node %1, MAC %2"},
     {TXT_VALUES_OF_NONE, "Values shown: none loaded"},
     {TXT_VALUES_OF_FILE, "Values shown: parameter set file %1"},
-    {TXT_SAVE_NODE_VALUES, "The pages hold the values of node %1 (MAC %2), not those of the local module on %3 "
-                           "(MAC %4).\r\nWrite the values that differ into the local module?"},
+    {TXT_SAVE_NODE_VALUES,
+     "The pages hold the values of node %1 (MAC %2), not those of the local module on %3 "
+     "(MAC %4).\r\nWrite the values that differ into the local module?"},
     {TXT_SAVE_NOT_WRITTEN, "Save Params cancelled: nothing was written to the local module."},
     {TXT_CLICK_NOT_RUN, "The value was out of range and was corrected to %1; \"%2\" was not run: check the "
                         "value and click it again."},
-    {TXT_IMAGE_TOO_LARGE, "The image %s has %lld bytes, more than the %lld bytes the module takes: nothing was sent."},
+    {TXT_IMAGE_TOO_LARGE,
+     "The image %s has %lld bytes, more than the %lld bytes the module takes: nothing was sent."},
 };
 
 std::mutex tableLock; // guards active (replaced once at start-up, read everywhere)

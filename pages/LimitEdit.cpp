@@ -43,7 +43,8 @@ bool IsDigits(const QString& text) {
 // (for the rest of this event only) and the log says what was not run.
 class CLostClickCatcher : public QObject {
   public:
-    CLostClickCatcher(QAbstractButton* button, QString corrected) : button(button), corrected(std::move(corrected)) {
+    CLostClickCatcher(QAbstractButton* button, QString corrected)
+        : button(button), corrected(std::move(corrected)) {
         qApp->installEventFilter(this);
         QTimer::singleShot(0, this, [this] { deleteLater(); });
     }

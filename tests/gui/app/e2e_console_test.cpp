@@ -172,7 +172,8 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
     clock.start();
     StartUpgrade(w, path, restart);
     // The transfer shows its progress over the blocks and the enable record, the controls locked.
-    QVERIFY2(RunEventLoopUntil([&] { return w.Progress()->ProgressText() == "Upgrading...."; }, 3000), qPrintable(f.LogText()));
+    QVERIFY2(RunEventLoopUntil([&] { return w.Progress()->ProgressText() == "Upgrading...."; }, 3000),
+             qPrintable(f.LogText()));
     QCOMPARE(w.GetProgressMax(), kMaxBlocks + 1);
     QVERIFY(w.Progress()->isVisible() && !w.Comm()->OpenButton()->isEnabled());
     QVERIFY(
@@ -350,9 +351,9 @@ void E2eConsoleTest::consoleSendsNothingWhileADownloadRuns() {
 
     // The page stays shown, but every control that sends is locked like the action buttons...
     QVERIFY(page->isVisible());
-    for (QWidget* control : std::initializer_list<QWidget*>{page->SendButton(), page->ClearButton(),
-                                                            page->SendTimerBox(), page->BrowseButton(),
-                                                            page->UpgradeButton()})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{page->SendButton(), page->ClearButton(), page->SendTimerBox(),
+                                         page->BrowseButton(), page->UpgradeButton()})
         QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
     // ... and the ways around the buttons send nothing: Enter in the command field, a click on the
     // locked Send, a tick of a send timer started before the job.
@@ -385,7 +386,8 @@ void E2eConsoleTest::startCommandIsSentAsTheHexBoxSays_data() {
     QTest::addColumn<QString>("shown");
     QTest::newRow("first start") << "" << true << "2B 2B 2B";
     QTest::newRow("stored text mode, timer state on")
-        << "[CONFIG]\nCmdHex=0\nSendTimerState=1\nSendNewLine=0\n" << false << "+++";
+        << "[CONFIG]\nCmdHex=0\nSendTimerState=1\nSendNewLine=0\n"
+        << false << "+++";
 }
 
 void E2eConsoleTest::startCommandIsSentAsTheHexBoxSays() {

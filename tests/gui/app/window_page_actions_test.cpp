@@ -61,7 +61,8 @@ void WindowPageActionsTest::nodeTypeSetsTheSleepSettings() {
         Qt::Key key;
         int index;
         bool sleeps;
-    } steps[] = {{Qt::Key_Down, 1, true}, {Qt::Key_Down, 2, true}, {Qt::Key_Home, 0, false}, {Qt::Key_End, 2, true}};
+    } steps[] = {
+        {Qt::Key_Down, 1, true}, {Qt::Key_Down, 2, true}, {Qt::Key_Home, 0, false}, {Qt::Key_End, 2, true}};
     for (const auto& step : steps) {
         QTest::keyClick(nodeType, step.key);
         QCOMPARE(nodeType->currentIndex(), step.index);
@@ -110,7 +111,8 @@ void WindowPageActionsTest::clickThatSetsOffARangeMessageIsNotLost() {
 
     // The next click saves the corrected value.
     QTest::mouseClick(save, Qt::LeftButton);
-    QVERIFY(RunEventLoopUntil([&] { return !w.IsProgressShown() && w.Comm()->OpenButton()->isEnabled(); }, 5000));
+    QVERIFY(
+        RunEventLoopUntil([&] { return !w.IsProgressShown() && w.Comm()->OpenButton()->isEnabled(); }, 5000));
     QCOMPARE(f.Sim().LocalParam(PT_ITV), std::string("6"));
 }
 
