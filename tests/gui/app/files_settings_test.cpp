@@ -51,7 +51,8 @@ void CAppSettingsTest::firstStartDefaults() {
     console.HexBox()->setChecked(false);
     console.PeriodEdit()->setText("5");
     console.LoadSettings(settings.Store());
-    QVERIFY(console.HexBox()->isChecked() && console.NewLineBox()->isChecked() && console.RestartBox()->isChecked());
+    QVERIFY(console.HexBox()->isChecked() && console.NewLineBox()->isChecked() &&
+            console.RestartBox()->isChecked());
     QVERIFY(!console.SendTimerBox()->isChecked()); // no timer runs at start
     QCOMPARE(console.PeriodEdit()->text(), QString("1000"));
     QVERIFY(!QFile::exists(path)); // reading creates nothing
