@@ -37,7 +37,7 @@ void CCalyraDlg::ResetPages() {
     logPane->Clear();
     configTabs->setCurrentIndex(0);
     // The engine empties the pages for a load: they hold that module's values from now on.
-    SetPageOwner(engine->pagesNode == CEngine::kPagesLocal ? PO_LOCAL : PO_NODE);
+    SetPageOwner(engine->PagesNode() == CEngine::kPagesLocal ? PO_LOCAL : PO_NODE);
 }
 
 void CCalyraDlg::CollectParamList(std::vector<SCmdItem>& list) {
