@@ -36,6 +36,8 @@ void CCalyraDlg::ResetPages() {
     localPage->ClearVersions();
     logPane->Clear();
     configTabs->setCurrentIndex(0);
+    // The engine empties the pages for a load: they hold that module's values from now on.
+    SetPageOwner(engine->PagesNode() == CEngine::kPagesLocal ? PO_LOCAL : PO_NODE);
 }
 
 void CCalyraDlg::CollectParamList(std::vector<SCmdItem>& list) {
@@ -50,6 +52,7 @@ void CCalyraDlg::SetParam(int code, const std::string& value) {
     switch (info->page) {
     case PG_NETWORK:
         networkPage->SetParam(code, value);
+        if (code == PT_MID) ShowPageSource();
         break;
     case PG_ADVANCED:
         advancedPage->SetParam(code, value);
@@ -159,7 +162,12 @@ void CCalyraDlg::OnImportConfig() {
     const QString path = chooseFile(false);
     if (path.isEmpty()) return;
     const bool found = ::ImportConfig(
-        path.toStdString(), [this] { ResetPages(); },
+        path.toStdString(),
+        [this, &path] {
+            ResetPages();
+            SetPageOwner(PO_FILE, path);
+        },
         [this](const SCmdResult& r) { engine->ApplyResult(r); });
+    if (!found) SetPageOwner(PO_NONE); // a foreign file leaves the pages empty
     if (found) ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
 }

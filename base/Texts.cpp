@@ -163,6 +163,20 @@ const std::map<int, std::string> kEnglish = {
     {417, "%d difference(s)."},
     {418, "Firmware image %s cannot be read: %s"},
     {419, "%d node(s) found."},
+    {TXT_UPGRADE_BUSY, "An upgrade is in progress: the new request was refused."},
+    {TXT_IMAGE_EMPTY, "The image %s is empty: nothing was sent."},
+    {TXT_VALUES_OF_LOCAL, "Values shown: local module on %1, MAC %2"},
+    {TXT_VALUES_OF_NODE, "Values shown: node %1, MAC %2"},
+    {TXT_VALUES_OF_NONE, "Values shown: none loaded"},
+    {TXT_VALUES_OF_FILE, "Values shown: parameter set file %1"},
+    {TXT_SAVE_NODE_VALUES,
+     "The pages hold the values of node %1 (MAC %2), not those of the local module on %3 "
+     "(MAC %4).\r\nWrite the values that differ into the local module?"},
+    {TXT_SAVE_NOT_WRITTEN, "Save Params cancelled: nothing was written to the local module."},
+    {TXT_CLICK_NOT_RUN, "The value was out of range and was corrected to %1; \"%2\" was not run: check the "
+                        "value and click it again."},
+    {TXT_IMAGE_TOO_LARGE,
+     "The image %s has %lld bytes, more than the %lld bytes the module takes: nothing was sent."},
 };
 
 std::mutex tableLock; // guards active (replaced once at start-up, read everywhere)

@@ -30,6 +30,16 @@ enum ETextId : int {
     TXT_PORT_VANISHED = 286,           // "The port %s has vanished."
     TXT_OPENED_DEVICE = 287,           // "%s is %s"
     TXT_LATE_REPLY = 300,              // "Ignored a late or unexpected reply: %s"
+    TXT_UPGRADE_BUSY = 320,            // "An upgrade is in progress: the new request was refused."
+    TXT_IMAGE_EMPTY = 321,             // "The image %s is empty: nothing was sent."
+    TXT_IMAGE_TOO_LARGE = 322,         // "The image %s has %lld bytes, more than the %lld ..."
+    TXT_VALUES_OF_LOCAL = 323,         // "Values shown: local module on %1, MAC %2"
+    TXT_VALUES_OF_NODE = 324,          // "Values shown: node %1, MAC %2"
+    TXT_VALUES_OF_NONE = 325,          // "Values shown: none loaded"
+    TXT_VALUES_OF_FILE = 326,          // "Values shown: parameter set file %1"
+    TXT_SAVE_NODE_VALUES = 327,        // "The pages hold the values of node %1 ... ?"
+    TXT_SAVE_NOT_WRITTEN = 328,        // "Save Params cancelled: nothing was written ..."
+    TXT_CLICK_NOT_RUN = 329,           // "The value was corrected to %1; \"%2\" was not run ..."
 
     // Parameter set files read for scripts (390..395).
     TXT_UNKNOWN_PARAMETER = 390,   // "%s, line %d: unknown parameter \"%s\"."

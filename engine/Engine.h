@@ -71,8 +71,23 @@ class CEngine : private ISerialOwner {
     // The console's raw mode: received bytes are only logged.
     int RawMode() const { return rawMode.load(); }
     void SetRawMode(int value) { rawMode = value; }
-    // WM_UPGRADE_REQUEST; text: image path, comma, restart flag.
+    // WM_UPGRADE_REQUEST; text: image path, comma, restart flag. Refused while an upgrade runs,
+    // and for an image that cannot go whole (empty, or over kMaxImageBytes).
     void OnUpgradeRequest(int wParam, const std::string& text);
+    // From a request to the enable reply, an abort, a failed entry or restart, a close, or the
+    // start of another job: the restart, the handshake or the transfer runs.
+    bool UpgradeInProgress() const;
+    // The largest image the boot loader's area takes: 3743 blocks of 64 bytes.
+    static constexpr long long kMaxImageBytes = 239552;
+
+    // ---- Whose values the pages hold (UI) ----
+    static constexpr int kPagesLocal = -1;
+    // The module the latest load filled the pages for: kPagesLocal or a node address. Set by the
+    // local and the remote load before they empty the pages.
+    int PagesNode() const { return pagesNode; }
+    // The values last read from the local module, and from the node of the latest remote load.
+    const CResultList& LocalResults() const { return atResults; }
+    const CResultList& NodeResults() const { return apiResults; }
 
     // ---- Packet display switches of the log pane (any thread) ----
     bool DisplayPacket() const { return displayPacket.load() != 0; }
@@ -168,6 +183,9 @@ class CEngine : private ISerialOwner {
     int BuildBlockFrame(bool first, SCmdItem& record);
     void OnUpgradeReply(const SApiResult& reply);
     void CloseImage();
+    // The open image can be downloaded whole: a regular file of 1 to kMaxImageBytes bytes; else
+    // the log says why.
+    bool CheckImageSize(const std::string& path);
 
     // ---- Logging (any thread; marshalled to the window thread) ----
     void AppendLog(const std::string& text);
@@ -225,10 +243,13 @@ class CEngine : private ISerialOwner {
     void AppendAtText(const uint8_t* chunk, int n);
     bool skipAtLine = false;
     uint16_t remoteNode = 0;
+    // Whose values the latest load fills the pages with (see PagesNode).
+    int pagesNode = kPagesLocal;
     // Firmware upgrade state (window thread only).
     std::FILE* imageFile = nullptr;
     uint32_t blockAddress = 0;
     uint32_t handshakeCount = 0;
+    bool upgradeRunning = false; // see UpgradeInProgress (UI)
 
     // The worker thread and its message queue.
     struct SWorkerMsg {

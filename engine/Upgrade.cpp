@@ -6,6 +6,7 @@
 #include "Texts.h"
 
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 constexpr uint8_t kHandshake[] = {0xFE, 0x01, 0x4D, 0x04, 0x02, 0x4A};
@@ -15,6 +16,28 @@ constexpr int kBlockFrameLength = 71;
 // Block addresses count 4-byte units; the boot loader's area ends here (3743 blocks).
 constexpr uint32_t kAddressLimit = 59888;
 } // namespace
+
+bool CEngine::UpgradeInProgress() const {
+    return upgradeRunning || ui.IsTimerRunning(kHandshakeTimer);
+}
+
+bool CEngine::CheckImageSize(const std::string& path) {
+    struct stat st {};
+    if (fstat(fileno(imageFile), &st) != 0 || !S_ISREG(st.st_mode)) {
+        host.AppendLog(Text(277));
+        return false;
+    }
+    if (st.st_size == 0) {
+        host.AppendLog(Format(Text(TXT_IMAGE_EMPTY).c_str(), path.c_str()));
+        return false;
+    }
+    if (st.st_size > kMaxImageBytes) {
+        host.AppendLog(Format(Text(TXT_IMAGE_TOO_LARGE).c_str(), path.c_str(),
+                              static_cast<long long>(st.st_size), kMaxImageBytes));
+        return false;
+    }
+    return true;
+}
 
 void CEngine::CloseImage() {
     if (imageFile) {
@@ -28,6 +51,12 @@ void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
     const std::vector<std::string> parts = SplitString(text, ",");
     const std::string path = parts.empty() ? std::string() : parts[0];
     const long long restart = parts.size() > 1 ? DecimalValue(parts[1]) : 0;
+    // The download in progress reads its image and sends from its queue: a second request must
+    // neither reopen the one nor rebuild the other.
+    if (UpgradeInProgress()) {
+        host.AppendLog(Text(TXT_UPGRADE_BUSY));
+        return;
+    }
     if (!serial.IsOpen()) {
         host.AppendLog(Text(138));
         ui.StopTimer(kHandshakeTimer);
@@ -39,11 +68,18 @@ void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
         host.AppendLog(Text(277));
         return;
     }
+    // A larger image would be cut at the area's end and an empty one would leave the handshake
+    // waiting: both are refused before the module is touched.
+    if (!CheckImageSize(path)) {
+        CloseImage();
+        return;
+    }
     OnUpgradeStep(restart != 0 ? 0 : 1);
 }
 
 void CEngine::OnUpgradeStep(int step) {
     rawMode = 0;
+    upgradeRunning = true;
     linkMode = LM_UPGRADE;
     if (step == 0) {
         const auto job = BeginJobBuild();
@@ -144,6 +180,7 @@ void CEngine::OnUpgradeReply(const SApiResult& reply) {
         replyEvent.Set();
         break;
     case 0x834D: // image enabled
+        upgradeRunning = false;
         host.AppendLog(Text(273));
         host.StepProgress(host.GetProgressMax() - pendingQueue.GetCount());
         host.SetJobRunning(false);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renews the screenshots of docs/: the main window after a load from the simulator, in English
-# and in Chinese, under a virtual display.
+# Renews the screenshots of docs/, in English and in Chinese, under a virtual display: the main
+# window after a load from the simulator, after a node's load (whose values the pages show), and
+# the question a local save asks while the pages hold a node's values.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -8,3 +9,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"${CALYRA_JOBS:-2}" --target calyra_screenshot
 xvfb-run -a build/bin/calyra_screenshot docs/main-window.png 1
 xvfb-run -a build/bin/calyra_screenshot docs/main-window-zh.png 0
+xvfb-run -a build/bin/calyra_screenshot docs/remote-load.png 1 remote-load
+xvfb-run -a build/bin/calyra_screenshot docs/remote-load-zh.png 0 remote-load
+xvfb-run -a build/bin/calyra_screenshot docs/save-question.png 1 save-question
+xvfb-run -a build/bin/calyra_screenshot docs/save-question-zh.png 0 save-question

@@ -1,31 +1,87 @@
-// Takes the documentation's screenshot of the main window: the module simulator on a pseudo-
+// Takes the documentation's screenshots of the main window: the module simulator on a pseudo-
 // terminal behind a COM alias, the window in the chosen language, the port opened and the
-// parameters loaded, then the window grabbed into a PNG file.
-// Usage: calyra_screenshot FILE [LANGUAGE]   (LANGUAGE: 0 Chinese, 1 English; default 1)
+// parameters loaded, then the window grabbed into a PNG file. Scenes:
+//   main          the window after the local load (default)
+//   remote-load   after a search and a node's load: the pages hold the node's values
+//   save-question the question a local Save asks while the pages hold a node's values
+// Usage: calyra_screenshot FILE [LANGUAGE [SCENE]]   (LANGUAGE: 0 Chinese, 1 English; default 1)
 // Run it under a display server, e.g. xvfb-run -a build/bin/calyra_screenshot docs/main-window.png
 #include "AppSettings.h"
 #include "CalyraDlg.h"
 #include "CommSettings.h"
 #include "LanguageBundle.h"
+#include "LocalDialog.h"
+#include "MessageBoxCustom.h"
+#include "RemoteDialog.h"
 #include "Simulator.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+bool JobEnded(CCalyraDlg& window) {
+    return QTest::qWaitFor(
+        [&] { return !window.IsProgressShown() && window.Comm()->OpenButton()->isEnabled(); }, 20000);
+}
+
+// A search, then the load of the first node listed through its row's menu.
+bool LoadFirstNode(CCalyraDlg& window) {
+    CRemoteDialog* page = window.RemotePage();
+    window.DeviceTabs()->setCurrentWidget(page);
+    page->SearchButton()->click();
+    if (!QTest::qWaitFor([&] { return page->NodeList()->topLevelItemCount() >= 3; }, 5000)) return false;
+    page->EndSearch();
+    page->NodeList()->setCurrentItem(page->NodeList()->topLevelItem(0));
+    page->RunMenuCommand(CRemoteDialog::IDM_LOAD);
+    return JobEnded(window);
+}
+
+// The screen under the window, with the question a local Save asks on top of it.
+bool GrabSaveQuestion(CCalyraDlg& window, const QString& output) {
+    window.DeviceTabs()->setCurrentWidget(window.LocalPage());
+    bool saved = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<CMessageBoxCustom*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        poll.stop();
+        QTest::qWait(200);
+        const QRect area = window.frameGeometry().united(box->frameGeometry());
+        saved = window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(output);
+        box->NoButton()->click();
+    });
+    poll.start(20);
+    window.SaveButton()->click();
+    return saved;
+}
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FILE [LANGUAGE]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s FILE [LANGUAGE [main|remote-load|save-question]]\n", argv[0]);
         return 2;
     }
     const QString output = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[1]));
     const int language = argc > 2 ? std::atoi(argv[2]) : 1;
+    const char* scene = argc > 3 ? argv[3] : "main";
+    if (std::strcmp(scene, "main") != 0 && std::strcmp(scene, "remote-load") != 0 &&
+        std::strcmp(scene, "save-question") != 0) {
+        std::fprintf(stderr, "%s: unknown scene %s\n", argv[0], scene);
+        return 2;
+    }
 
     QTemporaryDir workDir, portsDir;
     QDir::setCurrent(workDir.path());
@@ -48,6 +104,7 @@ int main(int argc, char** argv) {
     int code = 1;
     {
         CCalyraDlg window;
+        window.move(0, 0);
         window.show();
         QComboBox* ports = window.Comm()->PortList();
         const QString name = QString("COM%1").arg(kAlias);
@@ -55,12 +112,15 @@ int main(int argc, char** argv) {
             ports->setCurrentIndex(ports->findText(name));
             window.Comm()->OpenButton()->click();
             window.LoadButton()->click();
-            const bool loaded = QTest::qWaitFor(
-                [&] { return !window.IsProgressShown() && window.LoadButton()->isEnabled(); }, 20000);
+            bool ready = JobEnded(window);
+            if (ready && std::strcmp(scene, "main") != 0) ready = LoadFirstNode(window);
             QTest::qWait(200);
-            if (loaded && window.grab().save(output)) code = 0;
+            if (ready && std::strcmp(scene, "save-question") == 0)
+                code = GrabSaveQuestion(window, output) ? 0 : 1;
+            else if (ready && window.grab().save(output))
+                code = 0;
         }
-        if (code != 0) std::fprintf(stderr, "could not load the simulator's parameters into %s\n", argv[1]);
+        if (code != 0) std::fprintf(stderr, "could not take the scene %s into %s\n", scene, argv[1]);
     }
     sim.Stop();
     return code;

@@ -52,7 +52,8 @@ void CAppSettingsTest::firstStartDefaults() {
     console.PeriodEdit()->setText("5");
     console.LoadSettings(settings.Store());
     QVERIFY(console.HexBox()->isChecked() && console.NewLineBox()->isChecked() &&
-            console.SendTimerBox()->isChecked() && console.RestartBox()->isChecked());
+            console.RestartBox()->isChecked());
+    QVERIFY(!console.SendTimerBox()->isChecked()); // no timer runs at start
     QCOMPARE(console.PeriodEdit()->text(), QString("1000"));
     QVERIFY(!QFile::exists(path)); // reading creates nothing
 }
@@ -117,7 +118,7 @@ void CAppSettingsTest::closeIntoExistingFileKeepsItsLines() {
     QVERIFY(SaveOnClose(settings, true, true, console));
     QCOMPARE(ReadFileBytes(path),
              QByteArray("; kept\n[CONFIG]\nLANGUAGE=0\nHexShow=1\nForeign=x\nDisPlayPacket=1\n"
-                        "RestartDevice=1\nCmdHex=1\nSendTimer=1000\nSendTimerState=1\n"
+                        "RestartDevice=1\nCmdHex=1\nSendTimer=1000\nSendTimerState=0\n"
                         "SendNewLine=1\n\n[Other]\nDisPlayPacket=7\n"));
 }
 

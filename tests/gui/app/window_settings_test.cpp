@@ -34,12 +34,13 @@ void SettingsTest::firstStartUsesDefaultsAndCloseWritesTheKeysInOrder() {
     QVERIFY(!QFile::exists(ini));
     QCOMPARE(w.LanguageIndex(), 1);
     QVERIFY(w.Log()->DisplayPacket() && w.Log()->HexShow());
-    // Nothing changed: the close still writes both switches, then the console's five keys.
+    // Nothing changed: the close still writes both switches, then the console's five keys (no
+    // send timer ran).
     QVERIFY(w.close());
     const QString text = ReadFile(ini);
     QCOMPARE(text.split('\n', Qt::SkipEmptyParts).join('|').remove('\r'),
              QString("[CONFIG]|DisPlayPacket=1|HexShow=1|RestartDevice=1|CmdHex=1|SendTimer=1000|"
-                     "SendTimerState=1|SendNewLine=1"));
+                     "SendTimerState=0|SendNewLine=1"));
 }
 
 void SettingsTest::nextStartRestoresThePacketSwitches() {
