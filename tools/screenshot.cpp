@@ -1,6 +1,6 @@
 // Takes the documentation's screenshot of the main window: the module simulator on a pseudo-
 // terminal behind a COM alias, the window in the chosen language, the port opened and the
-// parameters loaded, then the window grabbed into a PNG file.
+// parameters loaded, then the window grabbed into a PNG file at 1280 x 720.
 // Usage: calyra_screenshot FILE [LANGUAGE]   (LANGUAGE: 0 Chinese, 1 English; default 1)
 // Run it under a display server, e.g. xvfb-run -a build/bin/calyra_screenshot docs/main-window.png
 #include "AppSettings.h"
@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
     int code = 1;
     {
         CCalyraDlg window;
+        // The size of a 1280 x 720 screen, which every control must fit.
+        window.resize(1280, 720);
         window.show();
         QComboBox* ports = window.Comm()->PortList();
         const QString name = QString("COM%1").arg(kAlias);
