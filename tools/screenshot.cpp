@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     QTemporaryDir workDir, portsDir;
     QDir::setCurrent(workDir.path());
     qputenv("CALYRA_PORTS_DIR", portsDir.path().toUtf8());
+    qputenv("XDG_STATE_HOME", workDir.path().toUtf8()); // the log file goes with the folder
     CAppSettings settings;
     settings.SaveLanguage(language);
     StartLanguage(settings);

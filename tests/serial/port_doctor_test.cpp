@@ -1,14 +1,12 @@
 // The port doctor: the message of each cause of a failed open (device node modes and groups, a
 // process that holds the port, ModemManager) against fake device nodes, a real holder process
 // and a fake /proc tree.
+#include "HolderProcess.h"
 #include "PortDoctor.h"
 #include "SerialTestSupport.h"
 
 #include <cerrno>
-#include <csignal>
 #include <fstream>
-#include <sys/file.h>
-#include <sys/wait.h>
 
 namespace {
 
@@ -31,26 +29,9 @@ class CTempTree {
     std::string path;
 };
 
-// A child process that holds device open (and locked, as a careful serial program does) while
-// it runs sleep, so /proc shows it with its own command line.
-struct SHolder {
-    pid_t pid = -1;
-    explicit SHolder(const std::string& device) {
-        pid = fork();
-        if (pid == 0) {
-            const int f = open(device.c_str(), O_RDWR | O_NOCTTY);
-            if (f < 0 || flock(f, LOCK_EX) != 0) _exit(1);
-            execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
-            _exit(1);
-        }
-    }
-    ~SHolder() {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    // Waits until the child runs sleep with the device open.
+// The holder process, waited for until it runs sleep with the device open.
+struct SHolder : SHolderProcess {
+    using SHolderProcess::SHolderProcess;
     bool Ready(const std::string& device) const {
         for (int i = 0; i < 200; ++i) {
             for (const SPortHolder& h : FindPortHolders(device))

@@ -5,6 +5,8 @@
 // that follow their state; the shortcuts.
 #include "SimWindowFixture.h"
 
+#include "HolderProcess.h"
+
 #include "LanguageBundle.h"
 #include "LanguageIndex.h"
 #include "LogFile.h"
@@ -21,11 +23,6 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include <csignal>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 // Every shown control of the window lies inside it and has room for its caption.
@@ -53,24 +50,6 @@ QStringList CutOrOutside(QWidget& window) {
     return problems;
 }
 
-// A child process that holds device open and locked while it runs sleep.
-struct SHolder {
-    pid_t pid = -1;
-    explicit SHolder(const QString& device) {
-        const QByteArray path = device.toLocal8Bit();
-        pid = fork();
-        if (pid == 0) {
-            const int f = open(path.constData(), O_RDWR | O_NOCTTY);
-            if (f < 0 || flock(f, LOCK_EX) != 0) _exit(1);
-            execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
-            _exit(1);
-        }
-    }
-    ~SHolder() {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-};
 // Answers the prompts that open one after the other (nested ones too) with the given answers
 // in order, and records their texts.
 class CPromptSequence : public QObject {
@@ -192,7 +171,7 @@ void DesktopWindowTest::portsSayWhatTheyAreAndKeepTheSelection() {
 void DesktopWindowTest::busyPortNamesItsHolder() {
     CSimWindowFixture f;
     QVERIFY2(f.SimStarted(), f.SimError().c_str());
-    SHolder holder(QString::fromStdString(f.Sim().SlavePath()));
+    SHolderProcess holder(f.Sim().SlavePath());
     QTest::qWait(100); // the child has the port
     CCalyraDlg& w = f.Start();
     QVERIFY(f.SelectPort(CSimWindowFixture::AliasName()));
