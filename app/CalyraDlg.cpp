@@ -254,8 +254,8 @@ void CCalyraDlg::ConnectEngine() {
     connect(importButton, &QPushButton::clicked, this, &CCalyraDlg::OnImportConfig);
     connect(exportButton, &QPushButton::clicked, this, &CCalyraDlg::OnExportConfig);
     connect(progress, &CWaitDialog::abortRequested, this, [this] { engine->OnJobAbort(); });
-    connect(logPane, &CLogPane::displayPacketChanged, this, [this](bool on) { engine->displayPacket = on; });
-    connect(logPane, &CLogPane::hexShowChanged, this, [this](bool on) { engine->hexShow = on; });
+    connect(logPane, &CLogPane::displayPacketChanged, this, [this](bool on) { engine->SetDisplayPacket(on); });
+    connect(logPane, &CLogPane::hexShowChanged, this, [this](bool on) { engine->SetHexShow(on); });
     // The page and view actions reach the engine synchronously, as sent messages did.
     connect(remotePage, &CRemoteDialog::nodeAction, this,
             [this](int action, long value) { engine->OnNodeAction(action, value); });
@@ -267,8 +267,8 @@ void CCalyraDlg::ConnectEngine() {
     connect(networkPage, &CBaseConfigDialog::nodeTypeChanged, this,
             [this](int index) { engine->OnPageAction(index); });
     // The packet switches as restored from the settings.
-    engine->displayPacket = logPane->DisplayPacket();
-    engine->hexShow = logPane->HexShow();
+    engine->SetDisplayPacket(logPane->DisplayPacket());
+    engine->SetHexShow(logPane->HexShow());
 }
 
 void CCalyraDlg::RestoreSettings() {
@@ -292,7 +292,7 @@ void CCalyraDlg::OnOpenCom() {
     if (!engine->OpenPort(s.portNumber, s.baudRate, s.dataBits, s.parity, s.stopBits)) {
         // The reason holds the cause and, on its further lines, the fix: the log keeps it and
         // the operator sees it whole in a message.
-        const std::string& reason = engine->serial.LastErrorText();
+        const std::string& reason = engine->LastErrorText();
         const QString text = UiText(226) + (reason.empty() ? QString() : " " + QString::fromStdString(reason));
         AppendLog(text);
         ::CustomMessageBox(this, text, QString(), MB_STYLE_OK);
@@ -303,10 +303,10 @@ void CCalyraDlg::OnOpenCom() {
     AppendLog(UiText(225));
     AppendLog(QString::fromStdString(Format(Text(TXT_OPENED_DEVICE).c_str(),
                                             comm->PortList()->currentText().toStdString().c_str(),
-                                            engine->serial.DevicePath().c_str())));
-    if (const std::string& note = engine->serial.LowLatencyNote(); !note.empty())
-        AppendLog(QString::fromStdString(FillText(Text(TXT_LOW_LATENCY), {engine->serial.DevicePath(), note})));
-    if (const std::string warning = ModemManagerWarning(engine->serial.DevicePath()); !warning.empty())
+                                            engine->DevicePath().c_str())));
+    if (const std::string& note = engine->LowLatencyNote(); !note.empty())
+        AppendLog(QString::fromStdString(FillText(Text(TXT_LOW_LATENCY), {engine->DevicePath(), note})));
+    if (const std::string warning = ModemManagerWarning(engine->DevicePath()); !warning.empty())
         AppendLog(QString::fromStdString(warning));
 }
 
@@ -377,7 +377,7 @@ void CCalyraDlg::RefreshPortList() {
     }
     if (!open)
         comm->UpdatePorts(items);
-    else if (comm->OpenPortVanished(names, devices, QString::fromStdString(engine->serial.DevicePath())))
+    else if (comm->OpenPortVanished(names, devices, QString::fromStdString(engine->DevicePath())))
         engine->PortVanished();
 }
 

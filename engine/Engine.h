@@ -21,9 +21,11 @@
 
 // The device command engine: the serial port, the command queues and buffers, the command
 // worker, the receive dispatcher, the batches, the remote requests and the firmware upgrade.
-// The window owns one; it reaches the window only through IEngineHost and CUiDispatcher.
-// Operations marked (UI) run on the window thread.
-class CEngine : public ISerialOwner {
+// A front end (the window, a command line) owns one per port and drives it through the public
+// operations below; the engine answers through IEngineHost (log lines, pages, progress, prompts)
+// and runs window work through CUiDispatcher. engine/README.md draws the threads and who owns
+// which state and lock. Operations marked (UI) run on the window thread.
+class CEngine : private ISerialOwner {
   public:
     CEngine(IEngineHost& host, CUiDispatcher& ui, STimings timings = STimings());
     ~CEngine() override;
@@ -32,7 +34,7 @@ class CEngine : public ISerialOwner {
 
     // ---- Port (UI) ----
     // Opens the port and starts the worker. On failure the port is closed again and
-    // serial.LastErrorText() says why.
+    // LastErrorText() says why.
     bool OpenPort(unsigned portNumber, unsigned baudRate, int dataBits, int parity, int stopBits);
     // Stops the worker in the documented order, then closes the port. Never hangs on a worker
     // waiting for the window thread: window work keeps running while it joins.
@@ -40,58 +42,150 @@ class CEngine : public ISerialOwner {
     bool IsOpen() const { return serial.IsOpen(); }
     // The open port vanished (hang-up or removed alias): abort the job, close, log, tell the host.
     void PortVanished();
+    // Why the last OpenPort failed, as an operator can act on it.
+    const std::string& LastErrorText() const { return serial.LastErrorText(); }
+    // The Linux device behind the open (or last tried) port.
+    const std::string& DevicePath() const { return serial.DevicePath(); }
+    // What the port did for low latency at the last open ("" when the driver offers nothing).
+    const std::string& LowLatencyNote() const { return serial.LowLatencyNote(); }
 
-    // ---- Worker side (any thread) ----
-    bool IntoAtMode(int mode, int noPrompt);
-    bool SendCmd(const uint8_t* bytes, int count);
-    bool SendData(const uint8_t* bytes, int count);
-    void PostWorker(int message, int wParam = 0, int lParam = 0);
-
-    // ---- Receive dispatcher (UI) ----
-    int OnCommRxChar();
-
-    // ---- Job messages (UI) ----
-    void OnJobAbort();
-    void OnEnterFailed(int wParam);
-    int OnCmdResult(int result, int code);
-
-    // ---- Batches (UI) ----
+    // ---- Batches of the local module (UI) ----
     void LoadParams();
     void SaveParams();
     void RestartModule();
     void FactoryReset();
+    // WM_JOB_ABORT: the progress dialog's Abort.
+    void OnJobAbort();
+
+    // ---- Remote device page and network page (UI) ----
+    // WM_NODE_ACTION: search, read, write, restart, factory of a node; import, export.
+    int OnNodeAction(int action, long value);
+    // WM_PAGE_ACTION: the node type chosen on the network page.
+    int OnPageAction(int nodeTypeIndex);
+    // A value for the pages and views as if read from the module (import of a parameter set).
+    void ApplyResult(const SCmdResult& result);
+
+    // ---- Console page and firmware upgrade (UI) ----
+    // Raw write without a reply wait; false when not all bytes went out (the log says why).
+    bool SendData(const uint8_t* bytes, int count);
+    // An entry into the configuration state still looping for an earlier job gives up.
+    void SetAbortEntry() { abortEntry = 1; }
+    // The console's raw mode: received bytes are only logged.
+    int RawMode() const { return rawMode.load(); }
+    void SetRawMode(int value) { rawMode = value; }
+    // WM_UPGRADE_REQUEST; text: image path, comma, restart flag.
+    void OnUpgradeRequest(int wParam, const std::string& text);
+
+    // ---- Packet display switches of the log pane (any thread) ----
+    bool DisplayPacket() const { return displayPacket.load() != 0; }
+    void SetDisplayPacket(bool on) { displayPacket = on ? 1 : 0; }
+    bool HexShow() const { return hexShow.load() != 0; }
+    void SetHexShow(bool on) { hexShow = on ? 1 : 0; }
+
+    // The engine's timer in the front end's CUiDispatcher: timer 4, the upgrade handshake.
+    static constexpr int kHandshakeTimer = 4;
+
+    // The waits this engine was given.
+    const STimings& Timings() const { return timings; }
+
+    // Developer trace to stderr.
+    static void DebugTrace(const char* prefix, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+  private:
+    friend class CEngineTestAccess; // tests/support/EngineTestAccess.h, for tests only
+
+    // ---- Port and its event thread (Engine.cpp) ----
+    void OnSerialNotify(int message, long lParam) override;
+    // Runs fn on the window thread and waits; dropped when the port closes.
+    void SendToUi(const std::function<void()>& fn);
+    int SendToUiValue(const std::function<int()>& fn);
+
+    // ---- Worker and configuration-state entry (Engine.cpp; worker thread) ----
+    void PostWorker(int message, int wParam = 0, int lParam = 0);
+    void CommandWorker();
+    void StopWorker();
+    bool IntoAtMode(int mode, int noPrompt);
+    bool SendCmd(const uint8_t* bytes, int count);
+    // SendCmd whose wait also ends when an abort was counted after abortMark.
+    bool SendCmdMarked(const uint8_t* bytes, int count, unsigned abortMark);
+    bool WriteEscape();
+    // Waits until nothing was received for ms (at most four times ms while bytes keep coming),
+    // counted from the last byte received, or with fromNow from now at the earliest; false when
+    // an abort since abortMark or a close ended the wait.
+    bool WaitQuietLine(int ms, unsigned abortMark, bool fromNow = false);
+    // A bare "OK" answers the record: a write, "AT+SAV", "AT+FAC", "AT+SRS".
+    static bool AnsweredByBareOk(const SCmdItem& record);
+    void OnEnterFailed(int wParam); // WM_ENTER_FAILED (UI)
+    // A builder of a job: held while it fills pendingQueue for a new job (see jobLock).
+    std::unique_lock<std::recursive_mutex> BeginJobBuild();
+
+    // ---- Receive dispatcher (Dispatcher.cpp; UI) ----
+    int OnCommRxChar(); // WM_COMM_RXCHAR
+    // What OnCommRxChar does with the bytes it read (at most 4096): log, buffer, recognise and
+    // hand on. Tests and the fuzz target feed chunks here directly.
+    int DispatchChunk(const uint8_t* chunk, int n);
+    void DispatchAt(const uint8_t* chunk, int n);
+    void DispatchApi(const uint8_t* chunk, int n);
+    void DispatchUpgrade(const uint8_t* chunk, int n);
+    // "[Recv COM Data,Size(n)]" and the bytes as text or hex (the handshake is logged the same way).
+    void LogReceivedPacket(const uint8_t* bytes, int n);
+
+    // ---- Batches and the result handler (Batches.cpp; UI) ----
+    int OnCmdResult(int result, int code); // WM_CMD_RESULT
+    bool StartBatch(); // port open? (else the log says so); leaves raw mode
+    void QueueText(const char* text, int type, int isWrite);
+    void QueueModuleCommand(const char* text, int code);
+    void ClearQueues();
+    void ShowJobProgress(int textId);
+    std::vector<SCmdItem> PageValues();
     std::string GetPageValue(int code);
+    // True when a page value must be written: it differs from the first stored value of its
+    // code (line ends trimmed, case ignored; the stored value is trimmed in place) or none is stored.
+    static bool ValueChanged(CResultList& results, const SCmdItem& value);
     void RememberWrittenValue(const SCmdItem& record);
     void UpdateRemoteNodeAddress(const SCmdItem& record);
     void QueueSaveForRetry();
 
-    // ---- Replies to pages (UI; ReportStatus also from the worker) ----
+    // ---- Replies to pages (ApplyReplies.cpp; UI, ReportStatus also on the worker) ----
     int ReportStatus(const SCmdItem& record, int result);
-    void ApplyResult(const SCmdResult& result);
-    int OnPageAction(int nodeTypeIndex);
 
-    // ---- Remote requests (UI) ----
-    int OnNodeAction(int action, long value);
+    // ---- Remote requests (RemoteRequests.cpp; UI) ----
     void BuildRemoteRead(uint16_t node);
     void BuildRemoteWrite(uint16_t node);
     void BuildRemoteRestart(uint16_t node);
     void BuildRemoteFactory(uint16_t node);
     int MakeRemoteWriteFrame(uint16_t node, const SCmdItem& value, SCmdItem& out);
+    // Remote request frame of a code into out (length set); the frame length or -1.
+    int BuildRemoteFrame(uint16_t node, int code, const uint8_t* value, int count, SCmdItem& out);
+    void QueueRemoteCommand(uint16_t node, int code);
+    // A remote reply frame answers the command in flight: its parameter and node are the ones
+    // asked for.
+    bool AnswersRemoteCommand(const uint8_t* frame, int length, int type);
+    // "0x3BFE PID": node and mnemonic of a reply frame, for the log.
+    static std::string DescribeRemoteReply(const uint8_t* frame, int length);
 
-    // ---- Firmware upgrade (UI) ----
-    // text: image path, comma, restart flag.
-    void OnUpgradeRequest(int wParam, const std::string& text);
-    void OnUpgradeStep(int step);
-    void OnHandshakeTimer();
+    // ---- Firmware upgrade (Upgrade.cpp; UI) ----
+    void OnUpgradeStep(int step); // WM_UPGRADE_STEP
+    void OnHandshakeTimer();      // timer 4
     int BuildBlockFrame(bool first, SCmdItem& record);
     void OnUpgradeReply(const SApiResult& reply);
+    void CloseImage();
 
     // ---- Logging (any thread; marshalled to the window thread) ----
     void AppendLog(const std::string& text);
-    static void DebugTrace(const char* prefix, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
-    // ---- State (the documented engine fields) ----
+    // ---- State ----
+    // Set at construction, constant after.
+    const STimings timings;
+    IEngineHost& host;
+    CUiDispatcher& ui;
+    // The port: opened and closed on the window thread; written by the worker and the window
+    // (its writers are serialised inside CSerial).
     CSerial serial;
+
+    // The documented engine words, shared by the window thread and the worker without a lock:
+    // each is one aligned word and no decision needs two of them read together. curType and
+    // curWrite are set by the worker inside replyEvent.BeginCommand, under the event's lock.
     std::atomic<int> linkMode{LM_IDLE};
     std::atomic<int> curType{0};
     std::atomic<int> curWrite{0};
@@ -101,65 +195,37 @@ class CEngine : public ISerialOwner {
     std::atomic<int> displayPacket{0};
     std::atomic<int> hexShow{0};
     std::atomic<int> rawMode{0}; // the console's raw-mode flag
+
+    // Who an answer may belong to. commandSerial counts the commands the worker wrote (the AT
+    // text buffered for an earlier one is dropped); answersOwed counts "+++" and "AT+API" written
+    // and not yet answered with "OK" (an "OK" beyond them answers nothing); lineUnsettled says an
+    // answer may still be due to something earlier (an abort, a time-out, a new port), so the
+    // next escape waits for a quiet line first; lastRxNs is when the dispatcher last read bytes.
+    // Atomic words like the ones above.
+    std::atomic<unsigned> commandSerial{0};
+    std::atomic<int> answersOwed{0};
+    std::atomic<bool> lineUnsettled{true};
+    std::atomic<long long> lastRxNs{0};
+
+    // The single-command hand-over between the worker (reset, wait) and the dispatcher (set).
     CReplyEvent replyEvent;
+    // Queues: each locks itself (never two at once); the worker's take and a builder's fill
+    // of a new job are kept apart by jobLock.
+    CCmdQueue pendingQueue, sentQueue, failedQueue;
+
+    // Window thread only (dispatcher, builders, result handler): no lock.
     SRecvBuffer atBuffer{};
     SRecvBuffer apiBuffer{};
     SRecvBuffer upgradeBuffer{};
-    CCmdQueue pendingQueue, sentQueue, failedQueue;
     CResultList atResults, apiResults;
+    unsigned atBufferCommand = 0; // commandSerial when atBuffer's text began
     uint16_t remoteNode = 0;
-    // Firmware upgrade state.
+    // Firmware upgrade state (window thread only).
     std::FILE* imageFile = nullptr;
     uint32_t blockAddress = 0;
     uint32_t handshakeCount = 0;
 
-    const STimings timings;
-    IEngineHost& host;
-    CUiDispatcher& ui;
-
-    // Number of timer 4 (upgrade handshake) in the dispatcher.
-    static constexpr int kHandshakeTimer = 4;
-
-    // Test hooks: bytes read by the dispatcher and commands written by the worker are also
-    // counted here (cheap, lock-free).
-    std::atomic<long> bytesWritten{0};
-    std::atomic<long> bytesRead{0};
-
-  private:
-    void OnSerialNotify(int message, long lParam) override;
-    void CommandWorker();
-    void StopWorker();
-    // SendCmd whose wait also ends when an abort was counted after abortMark.
-    bool SendCmdMarked(const uint8_t* bytes, int count, unsigned abortMark);
-    bool WriteEscape();
-    // Runs fn on the window thread and waits; dropped when the port closes.
-    void SendToUi(const std::function<void()>& fn);
-    int SendToUiValue(const std::function<int()>& fn);
-
-    // Batch building blocks.
-    bool StartBatch(); // port open? (else the log says so); leaves raw mode
-    void QueueText(const char* text, int type, int isWrite);
-    void QueueModuleCommand(const char* text, int code);
-    void ClearQueues();
-    void ShowJobProgress(int textId);
-    std::vector<SCmdItem> PageValues();
-    // True when a page value must be written: it differs from the first stored value of its
-    // code (line ends trimmed, case ignored; the stored value is trimmed in place) or none is stored.
-    static bool ValueChanged(CResultList& results, const SCmdItem& value);
-    // Remote request frame of a code into out (length set); the frame length or -1.
-    int BuildRemoteFrame(uint16_t node, int code, const uint8_t* value, int count, SCmdItem& out);
-    void QueueRemoteCommand(uint16_t node, int code);
-
-    // "[Recv COM Data,Size(n)]" and the bytes as text or hex (the handshake is logged the same way).
-    void LogReceivedPacket(const uint8_t* bytes, int n);
-    void DispatchAt(const uint8_t* chunk, int n);
-    void DispatchApi(const uint8_t* chunk, int n);
-    void DispatchUpgrade(const uint8_t* chunk, int n);
-    void CloseImage();
-
-    // A builder of a job: held while it fills pendingQueue for a new job (see jobLock).
-    std::unique_lock<std::recursive_mutex> BeginJobBuild();
-
+    // The worker thread and its message queue.
     struct SWorkerMsg {
         int message, wParam, lParam;
         unsigned job; // WM_CMD_START: the job the records queued with it belong to
@@ -173,7 +239,7 @@ class CEngine : public ISerialOwner {
     std::mutex workerLock; // guards workerQueue
     std::condition_variable workerWake;
     std::deque<SWorkerMsg> workerQueue;
-    std::thread worker;
-    std::atomic<bool> workerDone{true};
-    std::atomic<bool> closing{false};
+    std::thread worker;                  // started by OpenPort, joined by ClosePort
+    std::atomic<bool> workerDone{true};  // set by the worker as it ends
+    std::atomic<bool> closing{false};    // ClosePort began: window work queued from now is dropped
 };

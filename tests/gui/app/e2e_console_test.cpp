@@ -1,6 +1,7 @@
 // The command console page with the window against the simulator: commands as text or hex bytes
 // and their raw replies in the log, and the firmware download through Upgrade, complete, cut at
 // the end of the boot loader's area, aborted and cut off by a hang-up.
+#include "EngineTestAccess.h"
 #include "SimWindowFixture.h"
 
 #include "E2eWait.h"
@@ -124,7 +125,7 @@ void E2eConsoleTest::commandsReachTheModuleAndRepliesAreLogged() {
     QTRY_VERIFY(f.LogText().contains(reply));
     QCOMPARE(f.Commands(), std::vector<std::string>{received.toStdString()});
     // Raw mode: the reply is only logged, never applied to the pages or counted as a result.
-    QCOMPARE(w.Engine().rawMode.load(), 1);
+    QCOMPARE(w.Engine().RawMode(), 1);
     std::vector<SCmdItem> values;
     w.CollectParamList(values);
     QVERIFY(std::none_of(values.begin(), values.end(),
@@ -231,7 +232,7 @@ void E2eConsoleTest::interruptedDownloadEndsCleanly() {
     else
         QTest::mouseClick(w.Progress()->AbortButton(), Qt::LeftButton);
     QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 2000));
-    QVERIFY(w.Engine().pendingQueue.IsEmpty());
+    QVERIFY(CEngineTestAccess(w.Engine()).pendingQueue.IsEmpty());
     const int blocks = f.Sim().BlocksReceived();
     QTest::qWait(50);
     QVERIFY(f.Sim().BlocksReceived() <= blocks + 1); // at most the block in flight

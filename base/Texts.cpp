@@ -132,6 +132,7 @@ const std::map<int, std::string> kEnglish = {
     {TXT_RECORD_TOO_LONG, "Command too long for a record, not queued: %s"},
     {TXT_PORT_VANISHED, "The port %s has vanished."},
     {TXT_OPENED_DEVICE, "%s is %s"},
+    {TXT_LATE_REPLY, "Ignored a late or unexpected reply: %s"},
     {TXT_DOCTOR_PERMISSION, "Permission denied on %s (owner %s, group \"%s\", mode %s)."},
     {TXT_DOCTOR_JOIN_GROUP, "Fix: join the group \"%s\" with: sudo usermod -aG %s $USER, then log out and in again."},
     {TXT_DOCTOR_LOG_IN_AGAIN, "You are in the group \"%s\", but this session started before you joined it: log out and in again (or run: newgrp %s)."},

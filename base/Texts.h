@@ -29,6 +29,7 @@ enum ETextId : int {
     TXT_RECORD_TOO_LONG = 285,         // "Command too long for a record, not queued: %s"
     TXT_PORT_VANISHED = 286,           // "The port %s has vanished."
     TXT_OPENED_DEVICE = 287,           // "%s is %s"
+    TXT_LATE_REPLY = 300,              // "Ignored a late or unexpected reply: %s"
     TXT_DOCTOR_PERMISSION = 350,
     TXT_DOCTOR_JOIN_GROUP = 351,
     TXT_DOCTOR_LOG_IN_AGAIN = 352,
