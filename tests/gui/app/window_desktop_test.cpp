@@ -261,18 +261,18 @@ void DesktopWindowTest::checkBoxesFollowTheirState() {
     CWindowFixture f;
     CCalyraDlg& w = f.Start();
     QCheckBox* packets = w.Log()->DisplayPacketBox();
-    QVERIFY(packets->isChecked() && w.Engine().displayPacket);
+    QVERIFY(packets->isChecked() && w.Engine().DisplayPacket());
     // Toggled through the accessibility interface, as a screen reader does: no mouse click.
     QAccessibleInterface* box = QAccessible::queryAccessibleInterface(packets);
     QVERIFY(box && box->actionInterface());
     box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     QVERIFY(!packets->isChecked());
-    QVERIFY(!w.Engine().displayPacket);
+    QVERIFY(!w.Engine().DisplayPacket());
     QVERIFY(!w.Log()->HexShowBox()->isEnabled());
     // By keyboard.
     packets->setFocus();
     QTest::keyClick(packets, Qt::Key_Space);
-    QVERIFY(packets->isChecked() && w.Engine().displayPacket);
+    QVERIFY(packets->isChecked() && w.Engine().DisplayPacket());
 }
 
 void DesktopWindowTest::shortcutsPressTheButtons() {
