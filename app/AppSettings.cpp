@@ -4,9 +4,20 @@
 
 #include <QDir>
 
-CAppSettings::CAppSettings() : CAppSettings(QDir::current().absoluteFilePath(kFileName).toStdString()) {}
+CAppSettings::CAppSettings() : CAppSettings(LocateSettings(QDir::currentPath().toStdString(), kFileName)) {}
 
-CAppSettings::CAppSettings(std::string path) : file(std::move(path)), store(file, kSection) {}
+namespace {
+SSettingsLocation At(std::string path) {
+    SSettingsLocation where;
+    where.path = std::move(path);
+    return where;
+}
+} // namespace
+
+CAppSettings::CAppSettings(std::string path) : CAppSettings(At(std::move(path))) {}
+
+CAppSettings::CAppSettings(SSettingsLocation where)
+    : location(std::move(where)), file(location.path), store(file, kSection) {}
 
 int CAppSettings::Language() const {
     return file.ReadInt(kSection, "LANGUAGE", LANG_ENGLISH);

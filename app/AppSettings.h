@@ -2,6 +2,7 @@
 
 #include "ProfileFile.h"
 #include "ProfileSettingsStore.h"
+#include "SettingsLocation.h"
 
 #include <functional>
 #include <string>
@@ -13,12 +14,16 @@ class CAppSettings {
     static constexpr const char* kFileName = "ParamCfg.ini";
     static constexpr const char* kSection = "CONFIG";
 
-    // ParamCfg.ini in the current working directory, resolved now: a later change of the
+    // ParamCfg.ini in the current working directory when it can be written there, else in
+    // $XDG_CONFIG_HOME/calyra (see SettingsLocation.h); resolved now: a later change of the
     // working directory does not move the file.
     CAppSettings();
     explicit CAppSettings(std::string path);
+    explicit CAppSettings(SSettingsLocation where);
 
     const std::string& Path() const { return file.Path(); }
+    // Where the file is and, when not in the working folder, why.
+    const SSettingsLocation& Location() const { return location; }
 
     int Language() const;       // "LANGUAGE": 0 Chinese, 1 English (default)
     bool DisplayPacket() const; // "DisPlayPacket", default on
@@ -42,6 +47,7 @@ class CAppSettings {
   private:
     bool Write(const char* key, int value);
 
+    SSettingsLocation location;
     CProfileFile file;
     CProfileSettingsStore store;
     std::string lastError;

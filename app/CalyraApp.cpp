@@ -2,12 +2,21 @@
 
 #include "AppSettings.h"
 #include "CalyraDlg.h"
+#include "CalyraVersion.h"
 #include "LanguageBundle.h"
+
+#include <QIcon>
 
 #include <memory>
 
 CCalyraApp::CCalyraApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("Calyra");
+    setApplicationVersion(CALYRA_VERSION);
+    // The desktop entry and icon of the installed program; the built-in icon elsewhere.
+    setDesktopFileName("org.calyra.Calyra");
+    QIcon icon(":/icons/calyra-256.png");
+    icon.addFile(":/icons/calyra-48.png");
+    setWindowIcon(QIcon::fromTheme("org.calyra.Calyra", icon));
 }
 
 int CCalyraApp::InitInstance() {

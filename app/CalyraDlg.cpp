@@ -10,11 +10,16 @@
 #include "IOConfigDialog.h"
 #include "LanguageIndex.h"
 #include "LimitEdit.h"
+#include "LogFile.h"
 #include "LocalDialog.h"
 #include "LogPane.h"
 #include "MessageBoxCustom.h"
+#include "PortDoctor.h"
+#include "PortNames.h"
+#include "PortPinning.h"
 #include "QtUiWaker.h"
 #include "RemoteDialog.h"
+#include "SerialErrors.h"
 #include "Restart.h"
 #include "TextUtil.h"
 #include "UiText.h"
@@ -27,11 +32,15 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr int kTemplate = CCalyraDlg::kTemplateId;
@@ -46,7 +55,8 @@ QPushButton* MakeButton(QWidget* parent, int id, const char* english, const char
 
 CCalyraDlg::CCalyraDlg(STimings timings, QWidget* parent)
     : QWidget(parent), chooseFile([this](bool save) { return ChooseConfigFile(save); }),
-      restart([] { RestartProgram(); }) {
+      restart([] { RestartProgram(); }),
+      choosePinNumber([this](const QString& device, int current) { return AskPinNumber(device, current); }) {
     waker = std::make_unique<CQtUiWaker>(dispatcher);
     engine = std::make_unique<CEngine>(*this, dispatcher, timings);
     consoleLink = std::make_unique<CEngineConsoleLink>(*engine);
@@ -64,19 +74,29 @@ CCalyraDlg::CCalyraDlg(STimings timings, QWidget* parent)
     progress = new CWaitDialog(this);
     BuildControls();
     RestoreSettings();
+    StartLogFile();
 
-    portRefresh.setInterval(timings.portRefreshMs);
+    // The port list follows the watcher's descriptor: the event loop wakes when a device or an
+    // alias comes or goes, and not at all at rest. The timer runs only while the watcher cannot
+    // see everything (no inotify, no ports folder yet).
+    portRefresh.setInterval(std::max(timings.portRefreshMs, kPortPollMs));
     connect(&portRefresh, &QTimer::timeout, this, &CCalyraDlg::RefreshPortList);
+    if (ports.Descriptor() >= 0) {
+        portNotifier = new QSocketNotifier(ports.Descriptor(), QSocketNotifier::Read, this);
+        connect(portNotifier, &QSocketNotifier::activated, this, &CCalyraDlg::RefreshPortList);
+    }
     RefreshPortList();
-    portRefresh.start();
 
     ConnectEngine();
+    AddShortcuts();
     ResetPages();
     SetPageOwner(PO_NONE);
+    TellSettingsLocation();
 }
 
 CCalyraDlg::~CCalyraDlg() {
     portRefresh.stop();
+    if (portNotifier) portNotifier->setEnabled(false);
     // The engine stops its worker and closes the port while the pages and the log still exist.
     consolePage->SetLink(nullptr);
     consoleLink.reset();
@@ -84,6 +104,28 @@ CCalyraDlg::~CCalyraDlg() {
     waker.reset();
     CLimitEdit::SetNoticeHandler(nullptr);
     if (GetMainDlg() == this) SetMainDlg(nullptr);
+    if (ProcessLog() == logFile.get()) SetProcessLog(nullptr);
+}
+
+void CCalyraDlg::StartLogFile() {
+    logFile = std::make_unique<CLogFile>(DefaultLogPath());
+    QString note = QString::fromStdString(FillText(Text(TXT_SETTINGS_FILE), {settings.Path()}));
+    if (logFile->Open()) {
+        // The first window of the process keeps the file; a second one (tests) only shares it.
+        if (!ProcessLog()) SetProcessLog(logFile.get());
+        note += "\n" + QString::fromStdString(FillText(Text(TXT_LOG_FILE), {logFile->Path()}));
+    } else {
+        note += "\n" + QString::fromStdString(FillText(Text(TXT_LOG_FILE_FAILED), {logFile->Path(), logFile->LastError()}));
+    }
+    logPane->SetNote(note);
+}
+
+void CCalyraDlg::TellSettingsLocation() {
+    // The documented place is the working folder; anywhere else the operator is told why.
+    const SSettingsLocation& where = settings.Location();
+    if (where.fallback)
+        AppendLog(QString::fromStdString(
+            FillText(Text(TXT_SETTINGS_FALLBACK), {where.workFolder, where.reason, where.path})));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -92,6 +134,7 @@ CCalyraDlg::~CCalyraDlg() {
 void CCalyraDlg::BuildControls() {
     comm = new CCommSettings(this);
     connect(comm->OpenButton(), &QPushButton::clicked, this, &CCalyraDlg::OnOpenCom);
+    connect(comm, &CCommSettings::pinRequested, this, &CCalyraDlg::OnPinPort);
 
     auto* deviceGroup = new QGroupBox(UiCaption(kTemplate, 1054, "Device"), this);
     deviceTabs = new QTabWidget(deviceGroup);
@@ -115,7 +158,7 @@ void CCalyraDlg::BuildControls() {
     logLine->setFrameShape(QFrame::VLine);
     logLine->setFrameShadow(QFrame::Sunken);
     logPane = new CLogPane(this);
-    logPane->setMinimumWidth(330);
+    logPane->setMinimumWidth(220);
 
     auto* topMiddle = new QHBoxLayout;
     topMiddle->addWidget(BuildActionGroup(), 1);
@@ -125,27 +168,32 @@ void CCalyraDlg::BuildControls() {
     middle->addWidget(configGroup, 1);
     middle->addWidget(collapseButton, 0, Qt::AlignRight);
 
+    // Extra room goes to the node list, the pages and the log, in this ratio.
     auto* body = new QHBoxLayout;
-    body->addWidget(deviceGroup);
-    body->addLayout(middle, 1);
+    body->addWidget(deviceGroup, 3);
+    body->addLayout(middle, 4);
     body->addWidget(logLine);
-    body->addWidget(logPane);
+    body->addWidget(logPane, 3);
 
     auto* root = new QVBoxLayout(this);
     root->addWidget(comm);
     root->addLayout(body, 1);
-    // The window cannot be resized: it takes the size of its contents, also when collapsed.
-    root->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QSize CCalyraDlg::sizeHint() const {
+    // Room for the contents, but never more than a 1280 x 720 screen leaves for the window.
+    const QSize wanted = QWidget::sizeHint().expandedTo(minimumSizeHint());
+    return wanted.boundedTo(QSize(kStartWidth, kStartHeight)).expandedTo(minimumSizeHint());
 }
 
 QWidget* CCalyraDlg::BuildActionGroup() {
     auto* group = new QGroupBox(UiCaption(kTemplate, 1055, "Action"), this);
-    loadButton = MakeButton(group, 1008, "Load Params", "loadButton");
-    saveButton = MakeButton(group, 1010, "Save Params", "saveButton");
-    restartButton = MakeButton(group, 1012, "Restart", "restartButton");
-    factoryButton = MakeButton(group, 1013, "Factory", "factoryButton");
-    importButton = MakeButton(group, 1014, "Import Config", "importButton");
-    exportButton = MakeButton(group, 1015, "Export Config", "exportButton");
+    loadButton = MakeButton(group, 1008, "&Load Params", "loadButton");
+    saveButton = MakeButton(group, 1010, "&Save Params", "saveButton");
+    restartButton = MakeButton(group, 1012, "&Restart", "restartButton");
+    factoryButton = MakeButton(group, 1013, "&Factory", "factoryButton");
+    importButton = MakeButton(group, 1014, "&Import Config", "importButton");
+    exportButton = MakeButton(group, 1015, "E&xport Config", "exportButton");
     auto* grid = new QGridLayout(group);
     grid->addWidget(loadButton, 0, 0);
     grid->addWidget(saveButton, 0, 1);
@@ -158,7 +206,7 @@ QWidget* CCalyraDlg::BuildActionGroup() {
 
 QWidget* CCalyraDlg::BuildLanguageGroup() {
     auto* group = new QGroupBox(UiCaption(kTemplate, 1068, "Select language"), this);
-    auto* label = new QLabel(UiCaption(kTemplate, ID_LANGUAGE_LABEL, "Language"), group);
+    auto* label = new QLabel(UiCaption(kTemplate, ID_LANGUAGE_LABEL, "Lan&guage"), group);
     languageList = new QComboBox(group);
     languageList->setObjectName("languageList");
     languageList->addItem(UiText(165)); // index 0: Chinese
@@ -190,6 +238,17 @@ void CCalyraDlg::BuildPages() {
     configTabs->addTab(encryptPage, UiText(171));
     configTabs->addTab(consolePage, UiText(172));
     configTabs->setCurrentIndex(0);
+}
+
+void CCalyraDlg::AddShortcuts() {
+    // A button's own shortcut acts only while the button is enabled, so a job's lock holds.
+    const std::pair<QPushButton*, QKeySequence> keys[] = {{comm->OpenButton(), QKeySequence(Qt::CTRL | Qt::Key_O)},
+                                                          {loadButton, QKeySequence(Qt::CTRL | Qt::Key_L)},
+                                                          {saveButton, QKeySequence(Qt::CTRL | Qt::Key_S)}};
+    for (const auto& [button, key] : keys) {
+        button->setShortcut(key);
+        button->setToolTip(key.toString(QKeySequence::NativeText));
+    }
 }
 
 void CCalyraDlg::ConnectEngine() {
@@ -236,8 +295,12 @@ void CCalyraDlg::OnOpenCom() {
     }
     const SLineSettings s = comm->Settings();
     if (!engine->OpenPort(s.portNumber, s.baudRate, s.dataBits, s.parity, s.stopBits)) {
+        // The reason holds the cause and, on its further lines, the fix: the log keeps it and
+        // the operator sees it whole in a message.
         const std::string& reason = engine->LastErrorText();
-        AppendLog(UiText(226) + (reason.empty() ? QString() : " " + QString::fromStdString(reason)));
+        const QString text = UiText(226) + (reason.empty() ? QString() : " " + QString::fromStdString(reason));
+        AppendLog(text);
+        ::CustomMessageBox(this, text, QString(), MB_STYLE_OK);
         return;
     }
     comm->SetPortOpen(true);
@@ -246,12 +309,47 @@ void CCalyraDlg::OnOpenCom() {
     AppendLog(QString::fromStdString(Format(Text(TXT_OPENED_DEVICE).c_str(),
                                             comm->PortList()->currentText().toStdString().c_str(),
                                             engine->DevicePath().c_str())));
+    if (const std::string& note = engine->LowLatencyNote(); !note.empty())
+        AppendLog(QString::fromStdString(FillText(Text(TXT_LOW_LATENCY), {engine->DevicePath(), note})));
+    if (const std::string warning = ModemManagerWarning(engine->DevicePath()); !warning.empty())
+        AppendLog(QString::fromStdString(warning));
+}
+
+void CCalyraDlg::OnPinPort() {
+    const QString device = comm->CurrentDevice();
+    const QString name = comm->CurrentName();
+    if (device.isEmpty()) return;
+    const unsigned current = CCommSettings::PortNumberOf(name);
+    const int number = choosePinNumber(device, static_cast<int>(current));
+    if (number <= 0) return;
+    std::string link, error;
+    if (!PinPort(static_cast<unsigned>(number), device.toStdString(), PortsFolder(), &link, &error)) {
+        const QString text = QString::fromStdString(FillText(Text(TXT_PIN_FAILED), {device.toStdString(), error}));
+        AppendLog(text);
+        ::CustomMessageBox(this, text, QString(), MB_STYLE_OK);
+        return;
+    }
+    AppendLog(QString::fromStdString(
+        FillText(Text(TXT_PIN_DONE), {device.toStdString(), PortNameOf(unsigned(number)), link})));
+    ports.Invalidate();
+    appliedReads = ~0UL;
+    RefreshPortList();
+}
+
+int CCalyraDlg::AskPinNumber(const QString& device, int current) {
+    bool ok = false;
+    const int number = QInputDialog::getInt(this, UiText(TXT_PIN_BUTTON),
+                                            QString::fromStdString(FillText(Text(TXT_PIN_PROMPT), {device.toStdString()})),
+                                            current > 0 ? current : 1, 1, int(kMaxPortNumber), 1, &ok);
+    return ok ? number : 0;
 }
 
 void CCalyraDlg::ShowPortClosed() {
     comm->SetPortOpen(false);
     comm->OpenButton()->setText(UiText(162));
     AppendLog(UiText(224));
+    // Changes seen while the port was open apply now (not while the engine itself goes).
+    if (engine) RefreshPortList();
 }
 
 void CCalyraDlg::PortClosed() {
@@ -260,6 +358,12 @@ void CCalyraDlg::PortClosed() {
 
 void CCalyraDlg::RefreshPortList() {
     const std::vector<SSerInfo>& list = ports.Get();
+    if (ports.NeedsPolling() != portRefresh.isActive()) {
+        if (ports.NeedsPolling())
+            portRefresh.start();
+        else
+            portRefresh.stop();
+    }
     // Most ticks find nothing new: the list was not read again and the port did not open or close.
     const bool open = engine->IsOpen();
     if (ports.Reads() == appliedReads && open == appliedOpen) return;
@@ -267,12 +371,17 @@ void CCalyraDlg::RefreshPortList() {
     appliedOpen = open;
     QStringList names;
     QStringList devices;
+    QList<SPortItem> items;
     for (const SSerInfo& info : list) {
         names << QString::fromStdString(ListName(info));
         devices << QString::fromStdString(info.devicePath);
+        // The adapter is known by its by-id name where udev gives one, which a replug keeps.
+        const std::string byId = SerialByIdLink(info.devicePath);
+        items.append({names.back(), devices.back(), QString::fromStdString(info.description),
+                      QString::fromStdString(byId.empty() ? info.devicePath : byId)});
     }
     if (!open)
-        comm->UpdatePorts(names, devices);
+        comm->UpdatePorts(items);
     else if (comm->OpenPortVanished(names, devices, QString::fromStdString(engine->DevicePath())))
         engine->PortVanished();
 }
@@ -307,9 +416,20 @@ void CCalyraDlg::SetJobRunning(bool running) {
 
 void CCalyraDlg::ToggleCollapse() {
     collapsed = !collapsed;
-    logLine->setVisible(!collapsed);
-    logPane->setVisible(!collapsed);
     collapseButton->setText(collapsed ? ">>" : "<<");
+    if (collapsed) {
+        // The window loses the log column and keeps the width of the other two.
+        expandedSize = size();
+        const int logColumn = logPane->geometry().right() - logLine->geometry().left() + 1;
+        logLine->hide();
+        logPane->hide();
+        layout()->activate(); // the minimum without the log column
+        resize(std::max(minimumSizeHint().width(), width() - logColumn), height());
+    } else {
+        logLine->show();
+        logPane->show();
+        resize(expandedSize.expandedTo(minimumSizeHint()));
+    }
 }
 
 void CCalyraDlg::OnLanguageSelected(int index) {
@@ -318,7 +438,15 @@ void CCalyraDlg::OnLanguageSelected(int index) {
         languageList->setCurrentIndex(languageIndex == 0 || languageIndex == 1 ? languageIndex : -1);
         return;
     }
-    if (!settings.SaveLanguage(index)) CEngine::DebugTrace("[ERROR]", "%s", settings.LastError().c_str());
+    if (!settings.SaveLanguage(index)) {
+        // The new instance would start in the old language: no restart, and the operator knows.
+        const QString text = QString::fromStdString(
+            FillText(Text(TXT_LANGUAGE_NOT_SAVED), {settings.Path(), settings.LastError()}));
+        AppendLog(text);
+        ::CustomMessageBox(this, text, QString(), MB_STYLE_OK);
+        languageList->setCurrentIndex(languageIndex == 0 || languageIndex == 1 ? languageIndex : -1);
+        return;
+    }
     // The port closes (and the worker stops) before this instance goes.
     if (engine->IsOpen()) OnOpenCom();
     hide();
@@ -335,6 +463,7 @@ void CCalyraDlg::closeEvent(QCloseEvent* event) {
         return;
     }
     portRefresh.stop();
+    if (portNotifier) portNotifier->setEnabled(false);
     progress->hide();
     engine->ClosePort();
     SaveSettingsOnClose();
@@ -345,7 +474,11 @@ void CCalyraDlg::SaveSettingsOnClose() {
     const bool saved =
         settings.SaveOnClose(logPane->DisplayPacket(), logPane->HexShow(),
                              [this](ISettingsStore& store) { consolePage->SaveSettings(store); });
-    if (!saved) CEngine::DebugTrace("[ERROR]", "%s", settings.LastError().c_str());
+    if (saved) return;
+    const QString text =
+        QString::fromStdString(FillText(Text(TXT_SETTINGS_NOT_SAVED), {settings.Path(), settings.LastError()}));
+    AppendLog(text);
+    ::CustomMessageBox(this, text, QString(), MB_STYLE_OK);
 }
 
 void CCalyraDlg::keyPressEvent(QKeyEvent* event) {

@@ -25,6 +25,7 @@ class CEncryptConfigDialog;
 class CEngine;
 class CIOConfigDialog;
 class CLocalDialog;
+class CLogFile;
 class CLogPane;
 class CQtUiWaker;
 class CRemoteDialog;
@@ -33,6 +34,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+class QSocketNotifier;
 class QTabWidget;
 
 // The program's only top-level window (template 102): the communication settings, the device and
@@ -59,6 +61,10 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     // The "<<" / ">>" button.
     void ToggleCollapse();
     bool IsCollapsed() const { return collapsed; }
+    // The window starts at its contents' size, at most this (a 1280 x 720 screen less the
+    // window frame and a panel); it can be resized.
+    static constexpr int kStartWidth = 1270, kStartHeight = 660;
+    QSize sizeHint() const override;
     // The language selector's change (index of the list).
     void OnLanguageSelected(int index);
 
@@ -69,6 +75,11 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     // The restart of a language change (ends this instance). Tests replace it.
     void SetRestartHandler(std::function<void()> handler) { restart = std::move(handler); }
     CAppSettings& Settings() { return settings; }
+    // "Pin": the COM number for the adapter (device, current number); 0 when cancelled. Tests
+    // replace the question.
+    using PinNumberChooser = std::function<int(const QString& device, int current)>;
+    void SetPinNumberChooser(PinNumberChooser chooser) { choosePinNumber = std::move(chooser); }
+    void OnPinPort();
 
     // ---- Whose values the pages hold ----
     // Whose values the pages hold (local module, node address and MAC, parameter set file or
@@ -149,15 +160,23 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     QWidget* BuildLanguageGroup();
     void BuildPages();
     void ConnectEngine();
+    // Ctrl+O Open COM, Ctrl+L Load Params, Ctrl+S Save Params.
+    void AddShortcuts();
     void RestoreSettings();
     void OnDeviceTabChanged(int index);
     // The closed state: lists enabled by the rules, caption "Open Com", text 224 in the log.
     void ShowPortClosed();
+    // Settings that cannot be written are told, with the file and the reason.
     void SaveSettingsOnClose();
+    void StartLogFile();
+    void TellSettingsLocation();
     QString ChooseConfigFile(bool save);
     void SetPageOwner(EPageOwner owner, const QString& file = QString());
     void ShowPageSource();
+    int AskPinNumber(const QString& device, int current);
 
+    // The complete log outlives the engine, whose worker may still trace while it stops.
+    std::unique_ptr<CLogFile> logFile;
     // Declared first, destroyed last: the engine's close may still run window tasks.
     CUiDispatcher dispatcher;
     std::unique_ptr<CQtUiWaker> waker;
@@ -166,8 +185,11 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     CAppSettings settings; // ParamCfg.ini of the working directory at start-up
     FileChooser chooseFile;
     std::function<void()> restart;
+    PinNumberChooser choosePinNumber;
     CPortList ports;
-    QTimer portRefresh;
+    QSocketNotifier* portNotifier = nullptr; // on the watcher's descriptor
+    QTimer portRefresh;                      // only while the watcher needs polling
+    static constexpr int kPortPollMs = 1000;
     // What the COM list was last checked against: the list's read count and the port state.
     unsigned long appliedReads = ~0UL;
     bool appliedOpen = false;
@@ -175,6 +197,7 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     bool collapsed = false;
     EPageOwner pageOwner = PO_NONE;
     QString pageFile; // PO_FILE: the imported file
+    QSize expandedSize; // the size before the log column was collapsed
 
     CCommSettings* comm = nullptr;
     CLogPane* logPane = nullptr;

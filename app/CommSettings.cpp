@@ -6,8 +6,11 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QAbstractItemView>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -33,6 +36,18 @@ int IndexOfNoCase(const QStringList& names, const QString& name) {
 bool ContainsNoCase(const QStringList& names, const QString& name) {
     return IndexOfNoCase(names, name) >= 0;
 }
+
+// The open list shows each COM name with its adapter and device; the entry's text stays the
+// COM name, which the port number is taken from.
+class CPortItemDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString label = index.data(CCommSettings::ROLE_LABEL).toString();
+        if (!label.isEmpty()) option->text += "   " + label;
+    }
+};
 } // namespace
 
 CCommSettings::CCommSettings(QWidget* parent)
@@ -46,17 +61,25 @@ CCommSettings::CCommSettings(QWidget* parent)
     parityList = MakeList(this, "parityList", kParities);
     openButton = new QPushButton(UiCaption(kTemplate, 1005, "Open COM"), this);
     openButton->setObjectName("openButton");
+    portList->setItemDelegate(new CPortItemDelegate(portList));
+    portList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    pinButton = new QPushButton(UiText(TXT_PIN_BUTTON), this);
+    pinButton->setObjectName("pinButton");
+    pinButton->setToolTip(UiText(TXT_PIN_TOOLTIP));
+    pinButton->setAutoDefault(false);
+    connect(pinButton, &QPushButton::clicked, this, &CCommSettings::pinRequested);
 
     auto* layout = new QHBoxLayout(this);
-    const std::pair<int, const char*> labels[] = {{1048, "COM"},       {1049, "Config Mode"},
-                                                  {1050, "Baudrate"},  {1051, "Data Bits"},
-                                                  {1052, "Stop Bits"}, {1053, "Parity Bit"}};
+    const std::pair<int, const char*> labels[] = {{1048, "&COM"},       {1049, "Config &Mode"},
+                                                  {1050, "&Baudrate"},  {1051, "&Data Bits"},
+                                                  {1052, "S&top Bits"}, {1053, "&Parity Bit"}};
     QComboBox* lists[] = {portList, modeList, baudList, dataBitsList, stopBitsList, parityList};
     for (int i = 0; i < 6; ++i) {
         auto* label = new QLabel(UiCaption(kTemplate, labels[i].first, labels[i].second), this);
         label->setBuddy(lists[i]);
         layout->addWidget(label);
         layout->addWidget(lists[i]);
+        if (i == 0) layout->addWidget(pinButton);
     }
     layout->addStretch(1);
     layout->addWidget(openButton);
@@ -66,8 +89,17 @@ CCommSettings::CCommSettings(QWidget* parent)
     connect(portList, &QComboBox::currentIndexChanged, this, &CCommSettings::ShowCurrentTooltip);
 }
 
+QString CCommSettings::CurrentDevice() const {
+    return portList->currentData(ROLE_DEVICE).toString();
+}
+
+QString CCommSettings::CurrentName() const {
+    return portList->currentText();
+}
+
 void CCommSettings::ShowCurrentTooltip() {
-    const QString tip = portList->currentData(Qt::ToolTipRole).toString();
+    const QString label = portList->currentData(ROLE_LABEL).toString();
+    const QString tip = label.isEmpty() ? portList->currentData(Qt::ToolTipRole).toString() : label;
     if (portList->toolTip() != tip) portList->setToolTip(tip);
 }
 
@@ -121,20 +153,44 @@ void CCommSettings::UpdateEnabled() {
 }
 
 bool CCommSettings::UpdatePorts(const QStringList& names, const QStringList& tooltips) {
+    QList<SPortItem> ports;
+    for (int i = 0; i < names.size(); ++i)
+        ports.append({names[i], i < tooltips.size() ? tooltips[i] : QString(), QString(), QString()});
+    return UpdatePorts(ports);
+}
+
+bool CCommSettings::UpdatePorts(const QList<SPortItem>& ports) {
+    QStringList names;
+    for (const SPortItem& p : ports)
+        names << p.name;
     bool rebuild = portList->count() != names.size();
     for (int i = 0; !rebuild && i < portList->count(); ++i)
         rebuild = !ContainsNoCase(names, portList->itemText(i));
     if (rebuild) {
+        // The adapter that was selected stays selected under whatever number it has now.
+        const QString selected = portList->currentData(ROLE_IDENTITY).toString();
         portList->clear();
         portList->addItems(names);
-        if (!names.isEmpty()) portList->setCurrentIndex(0);
+        int keep = 0;
+        for (int i = 0; i < ports.size() && !selected.isEmpty(); ++i)
+            if (ports[i].identity == selected) keep = i;
+        if (!names.isEmpty()) portList->setCurrentIndex(keep);
     }
     for (int i = 0; i < portList->count(); ++i) {
         const int at = IndexOfNoCase(names, portList->itemText(i));
-        const QString tip = at >= 0 && at < tooltips.size() ? tooltips[at] : QString();
-        if (portList->itemData(i, Qt::ToolTipRole).toString() != tip)
-            portList->setItemData(i, tip, Qt::ToolTipRole);
+        const SPortItem item = at >= 0 ? ports[at] : SPortItem{};
+        const std::pair<int, QString> roles[] = {{Qt::ToolTipRole, item.device},
+                                                 {ROLE_DEVICE, item.device},
+                                                 {ROLE_LABEL, item.label},
+                                                 {ROLE_IDENTITY, item.identity}};
+        for (const auto& [role, value] : roles)
+            if (portList->itemData(i, role).toString() != value) portList->setItemData(i, value, role);
     }
+    // The open list is as wide as its longest entry with its label.
+    int widest = 0;
+    for (const SPortItem& p : ports)
+        widest = std::max(widest, portList->fontMetrics().horizontalAdvance(p.name + "   " + p.label));
+    portList->view()->setMinimumWidth(widest + 32);
     ShowCurrentTooltip();
     return rebuild;
 }

@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "LanguageIndex.h"
+#include "ProgramFiles.h"
 #include "Texts.h"
 
 #include <QCoreApplication>
@@ -148,7 +149,8 @@ QString LanguageBundleFileName(int languageIndex) {
 }
 
 QString LanguageBundleDir() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/lang");
+    return QString::fromStdString(
+        FindProgramFile("share/calyra/lang", "lang", QCoreApplication::applicationDirPath().toStdString()));
 }
 
 bool InstallLanguage(int languageIndex, const QString& dir) {

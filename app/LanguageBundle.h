@@ -33,7 +33,7 @@ bool ReadLanguageBundle(const QString& path, SLanguageBundle& out, std::string* 
 
 // "Chinese.ini" for 0, "English.ini" for 1, empty for any other index.
 QString LanguageBundleFileName(int languageIndex);
-// The bundle folder: lang/ beside the program.
+// The bundle folder: share/calyra/lang under the installed prefix, else lang/ beside the program.
 QString LanguageBundleDir();
 
 // Installs the bundle of languageIndex from dir as the active texts and captions. Without a

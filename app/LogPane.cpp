@@ -1,10 +1,14 @@
 #include "LogPane.h"
 
+#include "LogFile.h"
 #include "TextUtil.h"
 #include "UiText.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -25,23 +29,31 @@ CLogPane::CLogPane(QWidget* parent) : QGroupBox(UiCaption(kTemplate, 1066, "Log"
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    clearButton = new QPushButton(UiCaption(kTemplate, 1007, "Clear Log"), this);
-    displayPacketBox = new QCheckBox(UiCaption(kTemplate, 1059, "Display packet"), this);
-    hexShowBox = new QCheckBox(UiCaption(kTemplate, 1060, "Hex show"), this);
+    clearButton = new QPushButton(UiCaption(kTemplate, 1007, "Cl&ear Log"), this);
+    displayPacketBox = new QCheckBox(UiCaption(kTemplate, 1059, "Display pac&ket"), this);
+    hexShowBox = new QCheckBox(UiCaption(kTemplate, 1060, "&Hex show"), this);
     hexShowBox->setEnabled(false);
 
     connect(clearButton, &QPushButton::clicked, this, &CLogPane::Clear);
-    connect(displayPacketBox, &QCheckBox::clicked, this, &CLogPane::ApplyDisplayPacket);
-    connect(hexShowBox, &QCheckBox::clicked, this, &CLogPane::hexShowChanged);
+    // toggled, not clicked: a change by keyboard or through the accessibility interface counts too.
+    connect(displayPacketBox, &QCheckBox::toggled, this, &CLogPane::ApplyDisplayPacket);
+    connect(hexShowBox, &QCheckBox::toggled, this, &CLogPane::hexShowChanged);
 
-    auto* controls = new QHBoxLayout;
-    controls->addWidget(clearButton);
-    controls->addWidget(displayPacketBox);
-    controls->addWidget(hexShowBox);
-    controls->addStretch();
+    // Two rows: the log column stays narrow enough for a 1280-pixel screen.
+    auto* controls = new QGridLayout;
+    controls->addWidget(displayPacketBox, 0, 0);
+    controls->addWidget(hexShowBox, 0, 1);
+    controls->addWidget(clearButton, 1, 0, Qt::AlignLeft);
+    controls->setColumnStretch(2, 1);
+    // Where the complete log goes (the pane drops its history past 256 lines).
+    fileLabel = new QLabel(this);
+    fileLabel->setObjectName("logFileLabel");
+    fileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    fileLabel->setMinimumWidth(1); // a long path must not widen the window
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(edit);
+    layout->addWidget(edit, 1);
     layout->addLayout(controls);
+    layout->addWidget(fileLabel);
 }
 
 void CLogPane::AppendLog(const QString& text) {
@@ -60,6 +72,8 @@ void CLogPane::AppendOnUiThread(const QString& text) {
     QString message = text;
     message.replace("\r\n", "\n").remove(QChar('\r'));
     const QString entry = "[" + QString::fromStdString(FormatTimeStamp()) + "]\n" + message + "\n";
+    // The pane keeps 256 lines; the file keeps everything.
+    AppendToProcessLog(entry.toStdString());
     QTextCursor cursor(edit->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(entry);
@@ -85,13 +99,20 @@ void CLogPane::ApplyDisplayPacket(bool on) {
 }
 
 void CLogPane::SetDisplayPacket(bool on) {
+    const QSignalBlocker quiet(displayPacketBox); // applied once below, also when unchanged
     displayPacketBox->setChecked(on);
     ApplyDisplayPacket(on);
 }
 
 void CLogPane::SetHexShow(bool on) {
+    const QSignalBlocker quiet(hexShowBox);
     hexShowBox->setChecked(on);
     emit hexShowChanged(on);
+}
+
+void CLogPane::SetNote(const QString& text) {
+    fileLabel->setText(text);
+    fileLabel->setToolTip(text);
 }
 
 bool CLogPane::DisplayPacket() const {

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QCheckBox;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -31,6 +32,10 @@ class CLogPane : public QGroupBox {
     bool DisplayPacket() const;
     bool HexShow() const;
 
+    // The note under the pane: where the settings and the complete log are kept.
+    void SetNote(const QString& text);
+    QLabel* NoteLabel() const { return fileLabel; }
+
     QPlainTextEdit* Edit() const { return edit; }
     QPushButton* ClearButton() const { return clearButton; }
     QCheckBox* DisplayPacketBox() const { return displayPacketBox; }
@@ -49,4 +54,5 @@ class CLogPane : public QGroupBox {
     QPushButton* clearButton = nullptr;
     QCheckBox* displayPacketBox = nullptr;
     QCheckBox* hexShowBox = nullptr;
+    QLabel* fileLabel = nullptr;
 };

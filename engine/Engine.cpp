@@ -1,6 +1,8 @@
 #include "Engine.h"
 
+#include "LogFile.h"
 #include "ParamCatalogue.h"
+#include "PortDoctor.h"
 #include "RecvBuffer.h"
 #include "TextUtil.h"
 #include "Texts.h"
@@ -295,6 +297,7 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
                 if (noPrompt != 0) return false;
                 if (SendToUiValue([this] { return host.ConfigModeIndex(); }) != 0) return false;
                 AppendLog(Text(222));
+                AppendLog(EntryFailureAdvice(serial.DevicePath(), serial.BaudRate()));
             }
             WriteEscape();
             // A plain pause: an "OK" does not end it early, an abort or a close does.
@@ -369,6 +372,7 @@ void CEngine::OnEnterFailed(int wParam) {
     if (wParam != 1) return;
     upgradeRunning = false;
     host.AppendLog(Text(267));
+    host.AppendLog(EntryFailureAdvice(serial.DevicePath(), serial.BaudRate()));
     host.EndSearch();
 }
 
@@ -389,4 +393,5 @@ void CEngine::DebugTrace(const char* prefix, const char* fmt, ...) {
     std::vsnprintf(line, sizeof line, fmt, args);
     va_end(args);
     std::fprintf(stderr, "%s%s\n", prefix, line);
+    AppendToProcessLog("[" + FormatTimeStamp() + "]\n" + prefix + line + "\n");
 }

@@ -46,6 +46,8 @@ class CEngine : private ISerialOwner {
     const std::string& LastErrorText() const { return serial.LastErrorText(); }
     // The Linux device behind the open (or last tried) port.
     const std::string& DevicePath() const { return serial.DevicePath(); }
+    // What the port did for low latency at the last open ("" when the driver offers nothing).
+    const std::string& LowLatencyNote() const { return serial.LowLatencyNote(); }
 
     // ---- Batches of the local module (UI) ----
     void LoadParams();

@@ -7,9 +7,10 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"${CALYRA_JOBS:-2}" --target calyra_screenshot
-xvfb-run -a build/bin/calyra_screenshot docs/main-window.png 1
-xvfb-run -a build/bin/calyra_screenshot docs/main-window-zh.png 0
-xvfb-run -a build/bin/calyra_screenshot docs/remote-load.png 1 remote-load
-xvfb-run -a build/bin/calyra_screenshot docs/remote-load-zh.png 0 remote-load
-xvfb-run -a build/bin/calyra_screenshot docs/save-question.png 1 save-question
-xvfb-run -a build/bin/calyra_screenshot docs/save-question-zh.png 0 save-question
+screen=(-s "-screen 0 1280x720x24")
+xvfb-run -a "${screen[@]}" build/bin/calyra_screenshot docs/main-window.png 1
+xvfb-run -a "${screen[@]}" build/bin/calyra_screenshot docs/main-window-zh.png 0
+xvfb-run -a "${screen[@]}" build/bin/calyra_screenshot docs/remote-load.png 1 remote-load
+xvfb-run -a "${screen[@]}" build/bin/calyra_screenshot docs/remote-load-zh.png 0 remote-load
+xvfb-run -a "${screen[@]}" build/bin/calyra_screenshot docs/save-question.png 1 save-question
+xvfb-run -a "${screen[@]}" build/bin/calyra_screenshot docs/save-question-zh.png 0 save-question

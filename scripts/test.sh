@@ -12,6 +12,7 @@ cmake --build build -j"$jobs"
 test "$(nm -D --defined-only build/bin/libtamsil.so | awk '$2=="T"{print $3}' | sort | tr '\n' ' ')" = \
   "MakeAPISendFrameRemote ParseAPIFrame ParseAPIFrame1 ParseAPIFrame2 _GetDataType _MakeAPISendFrame " \
   || { echo "libtamsil.so exports more or less than the six documented names"; exit 1; }
+scripts/check-install.sh build
 
 for san in address thread; do
   cmake -S . -B build-$san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCALYRA_GUI=OFF -DCALYRA_SANITIZE=$san \

@@ -5,6 +5,7 @@
 #include "PortAliases.h"
 #include "PortDiscovery.h"
 #include "PortNames.h"
+#include "PortPinning.h"
 
 #include <algorithm>
 #include <climits>
@@ -68,6 +69,11 @@ bool EnumeratePorts(std::vector<SSerInfo>& list, bool onlyOpenable, std::string*
         if (!alias.live) continue; // a link left behind: neither listed nor hiding the fixed device
         // The alias wins over the device the fixed rule gives its number.
         std::erase_if(ports, [&](const SFoundPort& p) { return p.number == alias.number; });
+        // A pinned adapter (an alias of its by-id name) is listed under its pinned number only.
+        if (alias.target.rfind(std::string(kSerialByIdDir) + "/", 0) == 0) {
+            const std::string adapter = CanonicalPath(alias.target);
+            std::erase_if(ports, [&](const SFoundPort& p) { return CanonicalPath(p.info.devicePath) == adapter; });
+        }
         ports.push_back(AliasEntry(alias, system));
     }
     std::sort(ports.begin(), ports.end(),

@@ -45,6 +45,12 @@ class CPortWatcher {
     CPortWatcher(const CPortWatcher&) = delete;
     CPortWatcher& operator=(const CPortWatcher&) = delete;
     bool Changed();
+    // The inotify descriptor: readable when Changed() may be true, so an event loop can wait
+    // on it instead of asking every 20 ms. -1 without inotify.
+    int Descriptor() const { return inotifyFd; }
+    // Changed() must still be asked now and then: without inotify, or while the ports folder
+    // is missing (its creation is not watched).
+    bool NeedsPolling() const { return inotifyFd < 0 || folderWatch < 0; }
 
   private:
     void WatchFolder(const std::string& folder);
@@ -68,6 +74,8 @@ class CPortList {
     void Invalidate() { valid = false; }
     // How many times the list was read from the system.
     unsigned long Reads() const { return reads; }
+    int Descriptor() const { return watcher.Descriptor(); }
+    bool NeedsPolling() const { return watcher.NeedsPolling(); }
 
   private:
     CPortWatcher watcher;

@@ -4,6 +4,7 @@
 
 #include "MessageNumbers.h"
 #include "PortEnum.h"
+#include "PortDoctor.h"
 #include "PortNames.h"
 #include "SerialErrors.h"
 #include "SerialLine.h"
@@ -96,11 +97,12 @@ bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity,
     const int f = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (f < 0) {
         const int err = errno;
-        Fail(err, OpenFailureText(err, devicePath));
+        Fail(err, DiagnoseOpenFailure(err, devicePath));
         return false;
     }
     bool exclusive = false; // TIOCEXCL belongs to the terminal: clear only what this open set
     auto giveUp = [&](int err, const std::string& text) {
+        lowLatency.Restore(f);
         if (exclusive) ioctl(f, TIOCNXCL);
         close(f);
         Fail(err, text);
@@ -112,13 +114,14 @@ bool CSerial::Open(unsigned portNumber, unsigned baud, int dataBits, int parity,
     // terminal that is exclusive already counts as held, too.
     if (flock(f, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
-        return giveUp(err, OpenFailureText(err, devicePath));
+        return giveUp(err, DiagnoseOpenFailure(err, devicePath));
     }
     int heldExclusive = 0;
     if (ioctl(f, TIOCGEXCL, &heldExclusive) == 0 && heldExclusive)
-        return giveUp(EBUSY, OpenFailureText(EBUSY, devicePath));
+        return giveUp(EBUSY, DiagnoseOpenFailure(EBUSY, devicePath));
     exclusive = ioctl(f, TIOCEXCL) == 0;
     if (!ConfigureFd(f, baud, dataBits, parity, stopBits)) return giveUp(lastError, lastErrorText);
+    lowLatencyNote = lowLatency.Enable(f, path);
     tcflush(f, TCIOFLUSH);
 
     serial_icounter_struct icount{};
@@ -210,6 +213,7 @@ void CSerial::Close() {
     std::scoped_lock guard(readLock, writeLock);
     const int f = fd.exchange(-1);
     if (f < 0) return;
+    lowLatency.Restore(f);
     ioctl(f, TIOCNXCL);
     close(f); // also releases the flock
 }

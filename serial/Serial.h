@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LowLatency.h"
+
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -85,6 +87,10 @@ class CSerial {
     const std::string& LastErrorText() const { return lastErrorText; }
     // The Linux device behind the open (or last tried) port.
     const std::string& DevicePath() const { return devicePath; }
+    // What was done for low latency at the last Open ("" when the driver offers nothing).
+    const std::string& LowLatencyNote() const { return lowLatencyNote; }
+    // The baud rate of the open (or last opened) port.
+    unsigned BaudRate() const { return baudRate.load(); }
 
   protected:
     virtual void OnCtsChange();
@@ -140,5 +146,7 @@ class CSerial {
     int lastError = 0;
     std::string lastErrorText;
     std::string devicePath;
+    CLowLatency lowLatency; // owner's thread: Open and Close
+    std::string lowLatencyNote;
     int lastModemLines = 0; // event thread only
 };

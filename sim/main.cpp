@@ -1,5 +1,6 @@
 // calyra-sim: a simulated module on a pseudo-terminal, for running Calyra without hardware.
 
+#include "CalyraVersion.h"
 #include "Simulator.h"
 
 #include <csignal>
@@ -42,6 +43,7 @@ Options:
   --seed N           seed of node addresses, MACs and random pieces (default 1)
   --soft-version T   the text "AT+VER" answers (default contains the model "R7730")
   --help             this text
+  --version          the version
 
 Calyra lists every symbolic link named COM<n> in its ports folder as the port COM<n>:
 the folder is $CALYRA_PORTS_DIR when that is set, else $XDG_CONFIG_HOME/calyra/ports.
@@ -82,6 +84,10 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == "--version" || a == "-V") {
+            std::puts("calyra-sim " CALYRA_VERSION);
             return 0;
         }
         if (i + 1 >= argc) return Fail("missing value for " + a + " or unknown option");

@@ -1,6 +1,6 @@
 // Takes the documentation's screenshots of the main window: the module simulator on a pseudo-
 // terminal behind a COM alias, the window in the chosen language, the port opened and the
-// parameters loaded, then the window grabbed into a PNG file. Scenes:
+// parameters loaded, then the window grabbed into a PNG file at 1280 x 720. Scenes:
 //   main          the window after the local load (default)
 //   remote-load   after a search and a node's load: the pages hold the node's values
 //   save-question the question a local Save asks while the pages hold a node's values
@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     QTemporaryDir workDir, portsDir;
     QDir::setCurrent(workDir.path());
     qputenv("CALYRA_PORTS_DIR", portsDir.path().toUtf8());
+    qputenv("XDG_STATE_HOME", workDir.path().toUtf8()); // the log file goes with the folder
     CAppSettings settings;
     settings.SaveLanguage(language);
     StartLanguage(settings);
@@ -105,6 +106,8 @@ int main(int argc, char** argv) {
     {
         CCalyraDlg window;
         window.move(0, 0);
+        // The size of a 1280 x 720 screen, which every control must fit.
+        window.resize(1280, 720);
         window.show();
         QComboBox* ports = window.Comm()->PortList();
         const QString name = QString("COM%1").arg(kAlias);

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
 #include <algorithm>
 #include <climits>
 
@@ -45,18 +46,25 @@ CRemoteDialog::CRemoteDialog(QWidget* parent) : QWidget(parent) {
     nodeList->setColumnWidth(COL_NAME, 80);
     nodeList->setColumnWidth(COL_ADDRESS, 80);
     nodeList->setColumnWidth(COL_MAC, 150);
+    // Never narrower than the caption in the active language and font.
+    for (int col : {COL_NAME, COL_ADDRESS, COL_MAC})
+        nodeList->setColumnWidth(col, std::max(nodeList->columnWidth(col), nodeList->header()->sectionSizeHint(col)));
     nodeList->setContextMenuPolicy(Qt::CustomContextMenu);
     BuildContextMenu();
 
+    // Two rows, so that the device column stays narrow enough for a 1280-pixel screen.
+    auto* modes = new QHBoxLayout;
+    modes->addWidget(autoRadio);
+    modes->addWidget(manualRadio);
+    modes->addStretch(1);
     auto* controls = new QHBoxLayout;
-    controls->addWidget(autoRadio);
-    controls->addWidget(manualRadio);
     controls->addWidget(searchButton);
     controls->addWidget(new QLabel(UiCaption(kTemplateId, ID_FREQ_LABEL, "Freq"), this));
     controls->addWidget(freqList);
     controls->addWidget(new QLabel(UiCaption(kTemplateId, ID_MINUTE_LABEL, "Minute"), this));
     controls->addStretch(1);
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(modes);
     layout->addLayout(controls);
     layout->addWidget(nodeList, 1);
 

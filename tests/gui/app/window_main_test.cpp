@@ -174,7 +174,10 @@ void MainWindowTest::openFailureSaysWhy() {
     CCalyraDlg& w = f.Start();
     QVERIFY(f.SelectPort("COM5"));
     if (alias.isEmpty()) QVERIFY(QFile::remove(target));
+    CPromptAnswerer notice(MB_RESULT_NO);
     QTest::mouseClick(w.Comm()->OpenButton(), Qt::LeftButton);
+    QVERIFY(notice.Answered());
+    QVERIFY2(notice.Text().startsWith("Open COM Failed! "), qPrintable(notice.Text()));
     QVERIFY(!w.Engine().IsOpen());
     const QString log = f.LogText();
     QVERIFY2(log.contains("]\nOpen COM Failed! "), qPrintable(log));
