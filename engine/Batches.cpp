@@ -2,6 +2,7 @@
 // every batch, local or remote, shares.
 #include "Engine.h"
 #include "ParamCatalogue.h"
+#include "PendingWrites.h"
 #include "RecvBuffer.h"
 #include "TextUtil.h"
 #include "Texts.h"
@@ -58,11 +59,11 @@ std::vector<SCmdItem> CEngine::PageValues() {
     return list;
 }
 
-bool CEngine::ValueChanged(CResultList& results, const SCmdItem& value) {
-    SCmdResult* stored = results.Find(value.type);
-    if (!stored) return true;
-    stored->values[0] = TrimLineEnds(stored->values[0]);
-    return !EqualsNoCase(stored->values[0], TrimLineEnds(value.Text()));
+std::vector<SPendingWrite> CEngine::WritesAgainst(CResultList& results, const std::vector<SCmdItem>& values) {
+    // The stored values compared lose their line ends in place, as the comparison has always done.
+    for (const SCmdItem& value : values)
+        if (SCmdResult* stored = results.Find(value.type)) stored->values[0] = TrimLineEnds(stored->values[0]);
+    return PendingWrites(values, results);
 }
 
 void CEngine::SaveParams() {
@@ -71,13 +72,12 @@ void CEngine::SaveParams() {
     const std::vector<SCmdItem> values = PageValues();
     ClearQueues();
     curWrite = 1;
-    for (const SCmdItem& value : values) {
-        if (!ValueChanged(atResults, value)) continue;
+    for (const SPendingWrite& change : WritesAgainst(atResults, values)) {
         SCmdItem record;
-        if (MakeWriteCommand(value.type, value.Text(), record))
+        if (MakeWriteCommand(change.type, change.pageValue, record))
             pendingQueue.Push(record);
-        else if (FindParam(value.type) && FindParam(value.type)->writePrefix)
-            host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), value.Text().c_str()));
+        else if (FindParam(change.type) && FindParam(change.type)->writePrefix)
+            host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), change.pageValue.c_str()));
     }
     if (pendingQueue.IsEmpty()) return;
     QueueText("AT+SAV", PT_SAV, 1);

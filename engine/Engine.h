@@ -4,6 +4,7 @@
 #include "CmdResult.h"
 #include "EngineHost.h"
 #include "Messages.h"
+#include "PendingWrites.h"
 #include "ReplyEvent.h"
 #include "Serial.h"
 #include "Timings.h"
@@ -143,9 +144,9 @@ class CEngine : public ISerialOwner {
     void ClearQueues();
     void ShowJobProgress(int textId);
     std::vector<SCmdItem> PageValues();
-    // True when a page value must be written: it differs from the first stored value of its
-    // code (line ends trimmed, case ignored; the stored value is trimmed in place) or none is stored.
-    static bool ValueChanged(CResultList& results, const SCmdItem& value);
+    // The page values a save writes against the stored results (PendingWrites); the stored values
+    // compared are trimmed in place.
+    static std::vector<SPendingWrite> WritesAgainst(CResultList& results, const std::vector<SCmdItem>& values);
     // Remote request frame of a code into out (length set); the frame length or -1.
     int BuildRemoteFrame(uint16_t node, int code, const uint8_t* value, int count, SCmdItem& out);
     void QueueRemoteCommand(uint16_t node, int code);
