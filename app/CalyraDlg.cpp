@@ -2,6 +2,8 @@
 
 #include "AdvConfigDialog.h"
 #include "BaseConfigDialog.h"
+#include "ChangeTracker.h"
+#include "ChangesButton.h"
 #include "CmdConfigDialog.h"
 #include "CommSettings.h"
 #include "EncryptConfigDialog.h"
@@ -20,6 +22,7 @@
 #include "UiText.h"
 #include "WaitDialog.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
@@ -143,7 +146,13 @@ QWidget* CCalyraDlg::BuildActionGroup() {
     exportButton = MakeButton(group, 1015, "Export Config", "exportButton");
     auto* grid = new QGridLayout(group);
     grid->addWidget(loadButton, 0, 0);
-    grid->addWidget(saveButton, 0, 1);
+    // The count of pending changes stands right beside the button that writes them.
+    changesButton = new CChangesButton(group);
+    auto* saveRow = new QHBoxLayout;
+    saveRow->setSpacing(2);
+    saveRow->addWidget(saveButton, 1);
+    saveRow->addWidget(changesButton);
+    grid->addLayout(saveRow, 0, 1);
     grid->addWidget(restartButton, 0, 2);
     grid->addWidget(factoryButton, 1, 0);
     grid->addWidget(importButton, 1, 1);
@@ -185,11 +194,24 @@ void CCalyraDlg::BuildPages() {
     configTabs->addTab(encryptPage, UiText(171));
     configTabs->addTab(consolePage, UiText(172));
     configTabs->setCurrentIndex(0);
+
+    changes = new CChangeTracker({networkPage, advancedPage, ioPage, encryptPage},
+                                 [this]() -> const CResultList& { return LastReadValues(); }, this);
+    for (QWidget* page : std::initializer_list<QWidget*>{networkPage, advancedPage, ioPage, encryptPage})
+        changes->Watch(page);
 }
 
 void CCalyraDlg::ConnectEngine() {
     connect(loadButton, &QPushButton::clicked, this, [this] { engine->LoadParams(); });
-    connect(saveButton, &QPushButton::clicked, this, [this] { engine->SaveParams(); });
+    connect(saveButton, &QPushButton::clicked, this, &CCalyraDlg::OnSaveParams);
+    connect(changes, &CChangeTracker::pendingChanged, changesButton, &CChangesButton::SetCount);
+    connect(changesButton->ShowListAction(), &QAction::triggered, this, &CCalyraDlg::OnShowChanges);
+    connect(changesButton->ListBeforeWritingAction(), &QAction::toggled, this, &CCalyraDlg::SetListBeforeWriting);
+    connect(changesButton->CompareAction(), &QAction::triggered, this, &CCalyraDlg::OnCompareWithFile);
+    connect(changesButton->EndComparisonAction(), &QAction::triggered, this, [this] {
+        changes->EndComparison();
+        changesButton->SetComparing(false);
+    });
     connect(restartButton, &QPushButton::clicked, this, [this] { engine->RestartModule(); });
     connect(factoryButton, &QPushButton::clicked, this, [this] { engine->FactoryReset(); });
     connect(importButton, &QPushButton::clicked, this, &CCalyraDlg::OnImportConfig);
@@ -218,6 +240,12 @@ void CCalyraDlg::RestoreSettings() {
     logPane->SetDisplayPacket(settings.DisplayPacket());
     logPane->SetHexShow(settings.HexShow());
     consolePage->LoadSettings(settings.Store());
+    changesButton->ListBeforeWritingAction()->setChecked(settings.ShowChangeList());
+}
+
+void CCalyraDlg::SetListBeforeWriting(bool on) {
+    if (on == settings.ShowChangeList()) return;
+    if (!settings.SaveShowChangeList(on)) CEngine::DebugTrace("[ERROR]", "%s", settings.LastError().c_str());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -285,6 +313,7 @@ void CCalyraDlg::LockActionButtons(bool lock) {
 }
 
 void CCalyraDlg::SetJobRunning(bool running) {
+    changes->Schedule(); // a job's end: what was read or written
     if (deviceTabs->currentIndex() == 0) LockActionButtons(running);
     // Only the tabs: the pages themselves stay usable while a job runs. The other tabs are
     // disabled too, so that Ctrl+Tab inside a page cannot change the page either.

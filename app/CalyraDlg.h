@@ -16,6 +16,9 @@
 #include <memory>
 
 class CAdvConfigDialog;
+class CChangeTracker;
+class CChangesButton;
+class CResultList;
 class CBaseConfigDialog;
 class CCmdConfigDialog;
 class CCommSettings;
@@ -52,6 +55,15 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     void LockActionButtons(bool lock);
     void OnImportConfig();
     void OnExportConfig();
+    // Save Params: with "Show the List Before Writing" on and changes pending, the list first.
+    void OnSaveParams();
+    // The pending changes as a list (menu of the changes button).
+    void OnShowChanges();
+    // Marks the differences between the pages and a parameter set file; the pages stay as they are.
+    void OnCompareWithFile();
+    // The values last read from the module whose values the pages hold: what the marks and the
+    // count of pending changes compare the pages with.
+    const CResultList& LastReadValues() const;
     // One tick of the port list refresh (timer 5).
     void RefreshPortList();
     // The "<<" / ">>" button.
@@ -117,6 +129,8 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     QPushButton* FactoryButton() const { return factoryButton; }
     QPushButton* ImportButton() const { return importButton; }
     QPushButton* ExportButton() const { return exportButton; }
+    CChangesButton* ChangesButton() const { return changesButton; }
+    CChangeTracker* Changes() const { return changes; }
     CBaseConfigDialog* NetworkPage() const { return networkPage; }
     CAdvConfigDialog* AdvancedPage() const { return advancedPage; }
     CIOConfigDialog* IoPage() const { return ioPage; }
@@ -143,6 +157,7 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     void ShowPortClosed();
     void SaveSettingsOnClose();
     QString ChooseConfigFile(bool save);
+    void SetListBeforeWriting(bool on);
 
     // Declared first, destroyed last: the engine's close may still run window tasks.
     CUiDispatcher dispatcher;
@@ -173,6 +188,8 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     QPushButton* importButton = nullptr;   // 1014
     QPushButton* exportButton = nullptr;   // 1015
     QPushButton* collapseButton = nullptr; // 1057
+    CChangesButton* changesButton = nullptr;
+    CChangeTracker* changes = nullptr;
     QFrame* logLine = nullptr;             // 1058
     CLocalDialog* localPage = nullptr;
     CRemoteDialog* remotePage = nullptr;

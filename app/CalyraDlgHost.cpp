@@ -4,6 +4,9 @@
 
 #include "AdvConfigDialog.h"
 #include "BaseConfigDialog.h"
+#include "ChangeListDialog.h"
+#include "ChangeTracker.h"
+#include "ChangesButton.h"
 #include "CommSettings.h"
 #include "ConfigFile.h"
 #include "EncryptConfigDialog.h"
@@ -15,9 +18,12 @@
 #include "MessageBoxCustom.h"
 #include "ParamCatalogue.h"
 #include "RemoteDialog.h"
+#include "TextUtil.h"
+#include "Texts.h"
 #include "UiText.h"
 #include "WaitDialog.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QTabWidget>
 
@@ -36,6 +42,10 @@ void CCalyraDlg::ResetPages() {
     localPage->ClearVersions();
     logPane->Clear();
     configTabs->setCurrentIndex(0);
+    // New values come: a comparison with a file no longer holds.
+    changes->EndComparison();
+    changesButton->SetComparing(false);
+    changes->Schedule();
 }
 
 void CCalyraDlg::CollectParamList(std::vector<SCmdItem>& list) {
@@ -45,6 +55,7 @@ void CCalyraDlg::CollectParamList(std::vector<SCmdItem>& list) {
 }
 
 void CCalyraDlg::SetParam(int code, const std::string& value) {
+    changes->Schedule(); // a value read (or imported) is compared with the last read ones
     const SParamInfo* info = FindParam(code);
     if (!info) return;
     switch (info->page) {
@@ -70,9 +81,11 @@ void CCalyraDlg::SetPinCaptions(bool numbered) {
 }
 void CCalyraDlg::EnableSleepSettings(bool enable) {
     advancedPage->EnableSleepSettings(enable);
+    changes->Schedule(); // the sleep times are given or not
 }
 void CCalyraDlg::HideLinkKey(bool hide) {
     encryptPage->HideLinkKey(hide);
+    changes->Schedule();
 }
 
 void CCalyraDlg::SetSoftVersion(const std::string& text) {
@@ -112,6 +125,8 @@ int CCalyraDlg::GetProgressMax() {
 }
 void CCalyraDlg::StepProgress(int position) {
     progress->StepProgress(position);
+    // Every result steps the progress: a read value stored, a written one remembered.
+    changes->Schedule();
 }
 bool CCalyraDlg::IsProgressShown() {
     return progress->IsProgressShown() != 0;
@@ -162,4 +177,36 @@ void CCalyraDlg::OnImportConfig() {
         path.toStdString(), [this] { ResetPages(); },
         [this](const SCmdResult& r) { engine->ApplyResult(r); });
     if (found) ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
+}
+
+const CResultList& CCalyraDlg::LastReadValues() const {
+    return engine->atResults;
+}
+
+void CCalyraDlg::OnSaveParams() {
+    changes->Refresh();
+    if (changesButton->ListBeforeWritingAction()->isChecked() && engine->IsOpen() && changes->PendingCount() > 0) {
+        CChangeListDialog list(this, changes->PendingRows(), CChangeListDialog::CONFIRM_SAVE);
+        if (list.exec() != QDialog::Accepted) return;
+    }
+    engine->SaveParams();
+}
+
+void CCalyraDlg::OnShowChanges() {
+    changes->Refresh();
+    CChangeListDialog list(this, changes->PendingRows(), CChangeListDialog::SHOW_ONLY);
+    list.exec();
+}
+
+void CCalyraDlg::OnCompareWithFile() {
+    const QString path = chooseFile(false);
+    if (path.isEmpty()) return;
+    const std::vector<SCmdResult> values = ReadConfigFile(path.toStdString());
+    const int differences = changes->Compare(values);
+    changesButton->SetComparing(changes->Comparing());
+    const std::string file = path.toStdString();
+    if (!changes->Comparing())
+        AppendLog(Format(Text(TXT_COMPARE_EMPTY).c_str(), file.c_str()));
+    else
+        AppendLog(Format(Text(TXT_COMPARED).c_str(), file.c_str(), differences));
 }

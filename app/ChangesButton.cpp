@@ -1,0 +1,38 @@
+#include "ChangesButton.h"
+
+#include "TextUtil.h"
+#include "Texts.h"
+#include "UiText.h"
+
+#include <QAction>
+#include <QMenu>
+
+CChangesButton::CChangesButton(QWidget* parent) : QToolButton(parent) {
+    setObjectName("changesButton");
+    // In the tab order like the buttons beside it; Space or Alt+Down opens the menu.
+    setFocusPolicy(Qt::StrongFocus);
+    setPopupMode(QToolButton::InstantPopup);
+    setToolButtonStyle(Qt::ToolButtonTextOnly);
+    setToolTip(UiText(TXT_PENDING_TIP));
+
+    auto* menu = new QMenu(this);
+    showList = menu->addAction(UiText(TXT_SHOW_CHANGES));
+    listBeforeWriting = menu->addAction(UiText(TXT_LIST_BEFORE_WRITING));
+    listBeforeWriting->setCheckable(true);
+    menu->addSeparator();
+    compare = menu->addAction(UiText(TXT_COMPARE_FILE));
+    endComparison = menu->addAction(UiText(TXT_CLEAR_COMPARISON));
+    endComparison->setEnabled(false);
+    setMenu(menu);
+    SetCount(0);
+}
+
+void CChangesButton::SetCount(int n) {
+    if (n == count) return;
+    count = n;
+    setText(QString::fromStdString(Format(Text(TXT_PENDING_COUNT).c_str(), n)));
+}
+
+void CChangesButton::SetComparing(bool comparing) {
+    endComparison->setEnabled(comparing);
+}
