@@ -1,13 +1,15 @@
 #include "ProfileFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -104,21 +106,91 @@ SPlace Find(const SLines& file, const std::string& section, const std::string& k
 enum class EReadState { Missing, Read, Failed };
 
 EReadState ReadAll(const std::string& path, std::string& text, std::string& error) {
-    const QString name = QString::fromStdString(path);
-    const QFileInfo info(name);
-    if (!info.exists()) return EReadState::Missing;
-    QFile file(name);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
-        error = info.isDir() ? "Is a directory" : file.errorString().toStdString();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return EReadState::Missing;
+        error = std::strerror(errno);
         return EReadState::Failed;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString().toStdString();
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close(fd);
+        error = "Is a directory";
         return EReadState::Failed;
     }
-    text.assign(data.constData(), std::size_t(data.size()));
+    text.clear();
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = std::strerror(errno);
+            close(fd);
+            return EReadState::Failed;
+        }
+        if (n == 0) break;
+        text.append(buffer, std::size_t(n));
+    }
+    close(fd);
     return EReadState::Read;
+}
+
+// Writes all of data to fd; false with errno set on a failure.
+bool WriteAllTo(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// Replaces the file at path with data: a temporary file beside the real file (a symbolic link is
+// followed, so it stays a link), flushed, given the old file's mode, then renamed over it. Either
+// the old or the new content is on disk at any moment.
+bool ReplaceFile(const std::string& path, const std::string& data, std::string& error) {
+    std::string target = path;
+    if (char* real = realpath(path.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    struct stat old {};
+    const bool existed = stat(target.c_str(), &old) == 0;
+    if (existed && S_ISDIR(old.st_mode)) {
+        error = "Is a directory";
+        return false;
+    }
+    std::string temp = target + ".XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    mode_t mode = 0666;
+    if (existed) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode &= ~mask;
+    }
+    bool ok = WriteAllTo(fd, data) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    int err = ok ? 0 : errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        error = std::strerror(err);
+        unlink(temp.c_str());
+    }
+    return ok;
 }
 
 // The value of a key line as the reader sees it: blanks and one pair of matching quotes removed.
@@ -225,13 +297,8 @@ bool CProfileFile::WriteTexts(const std::string& section,
     for (const std::string& l : file.lines)
         out += l + "\n";
 
-    QSaveFile save(QString::fromStdString(path));
-    if (!save.open(QIODevice::WriteOnly) ||
-        save.write(out.data(), qint64(out.size())) != qint64(out.size()) || !save.commit()) {
-        lastError = save.errorString().toStdString();
-        return false;
-    }
-    return true;
+
+    return ReplaceFile(path, out, lastError);
 }
 
 std::vector<std::pair<std::string, std::string>> CProfileFile::ReadSection(const std::string& section,
