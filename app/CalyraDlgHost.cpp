@@ -18,6 +18,7 @@
 #include "UiText.h"
 #include "WaitDialog.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QTabWidget>
 
@@ -158,8 +159,14 @@ void CCalyraDlg::OnExportConfig() {
 void CCalyraDlg::OnImportConfig() {
     const QString path = chooseFile(false);
     if (path.isEmpty()) return;
+    std::vector<std::string> messages;
     const bool found = ::ImportConfig(
-        path.toStdString(), [this] { ResetPages(); },
-        [this](const SCmdResult& r) { engine->ApplyResult(r); });
-    if (found) ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
+        QFile::encodeName(path).toStdString(), [this] { ResetPages(); },
+        [this](const SCmdResult& r) { engine->ApplyResult(r); }, &messages);
+    for (const std::string& m : messages)
+        AppendLog(QString::fromStdString(m));
+    if (found)
+        ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
+    else if (!messages.empty())
+        ::CustomMessageBox(this, QString::fromStdString(messages.front()), QString(), MB_STYLE_OK);
 }

@@ -1,13 +1,15 @@
 #include "ProfileFile.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "RegularFile.h"
+
 #include <QSaveFile>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -103,21 +105,54 @@ SPlace Find(const SLines& file, const std::string& section, const std::string& k
 
 enum class EReadState { Missing, Read, Failed };
 
-EReadState ReadAll(const std::string& path, std::string& text, std::string& error) {
-    const QString name = QString::fromStdString(path);
-    const QFileInfo info(name);
-    if (!info.exists()) return EReadState::Missing;
-    QFile file(name);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
-        error = info.isDir() ? "Is a directory" : file.errorString().toStdString();
-        return EReadState::Failed;
+// What identifies one version of a file: a write (ours replaces the file, an editor's changes its
+// times or size) gives another.
+struct SFileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{}, changed{};
+    bool operator==(const SFileIdentity& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString().toStdString();
+};
+
+bool IdentityOf(const std::string& path, SFileIdentity& id) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    id = SFileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    return true;
+}
+
+} // namespace
+
+// The lines of the file as last read or written, with the identity they belong to.
+struct CProfileFile::SSnapshot {
+    SFileIdentity identity;
+    SLines file;
+};
+
+namespace {
+
+// The file's lines, read and split only when the file is not the version last seen.
+EReadState Load(const std::string& path, std::shared_ptr<CProfileFile::SSnapshot>& snapshot, std::string& error) {
+    SFileIdentity id;
+    const bool regular = IdentityOf(path, id);
+    if (regular && snapshot && snapshot->identity == id) return EReadState::Read;
+    snapshot.reset();
+    std::string text;
+    switch (ReadRegularFile(path, CProfileFile::kMaxBytes, text, error)) {
+    case FILE_MISSING:
+        error.clear();
+        return EReadState::Missing;
+    case FILE_REFUSED:
         return EReadState::Failed;
+    case FILE_OPENED:
+        break;
     }
-    text.assign(data.constData(), std::size_t(data.size()));
+    snapshot = std::make_shared<CProfileFile::SSnapshot>(CProfileFile::SSnapshot{id, Split(text)});
     return EReadState::Read;
 }
 
@@ -152,10 +187,9 @@ CProfileFile::CProfileFile(std::string path) : path(std::move(path)) {}
 std::string CProfileFile::ReadText(const std::string& section, const std::string& key, const std::string& def,
                                    std::size_t bufferSize) const {
     const std::size_t maxChars = bufferSize == 0 ? 0 : bufferSize - 1;
-    std::string text;
     std::string error;
-    if (ReadAll(path, text, error) != EReadState::Read) return Bounded(def, maxChars);
-    const SLines file = Split(text);
+    if (Load(path, snapshot, error) != EReadState::Read) return Bounded(def, maxChars);
+    const SLines& file = snapshot->file;
     const SPlace place = Find(file, Trim(section), Trim(key));
     if (place.key < 0) return Bounded(def, maxChars);
     return Bounded(ValueOf(file.lines[place.key]), maxChars);
@@ -199,9 +233,8 @@ bool CProfileFile::WriteTexts(const std::string& section,
         }
     }
 
-    std::string text;
-    if (ReadAll(path, text, lastError) == EReadState::Failed) return false;
-    SLines file = Split(text);
+    if (Load(path, snapshot, lastError) == EReadState::Failed) return false;
+    SLines file = snapshot ? snapshot->file : SLines();
     const std::string cr = file.crlf ? "\r" : "";
     for (const auto& [key, value] : keys) {
         const std::string keyName = Trim(key);
@@ -229,19 +262,27 @@ bool CProfileFile::WriteTexts(const std::string& section,
     if (!save.open(QIODevice::WriteOnly) ||
         save.write(out.data(), qint64(out.size())) != qint64(out.size()) || !save.commit()) {
         lastError = save.errorString().toStdString();
+        snapshot.reset();
         return false;
     }
+    SFileIdentity id;
+    if (IdentityOf(path, id))
+        snapshot = std::make_shared<SSnapshot>(SSnapshot{id, std::move(file)});
+    else
+        snapshot.reset();
     return true;
 }
 
 std::vector<std::pair<std::string, std::string>> CProfileFile::ReadSection(const std::string& section,
-                                                                           std::size_t bufferSize) const {
+                                                                           std::size_t bufferSize,
+                                                                           std::string* why) const {
     const std::size_t maxChars = bufferSize == 0 ? 0 : bufferSize - 1;
     std::vector<std::pair<std::string, std::string>> out;
-    std::string text;
     std::string error;
-    if (ReadAll(path, text, error) != EReadState::Read) return out;
-    const SLines file = Split(text);
+    const EReadState state = Load(path, snapshot, error);
+    if (why) *why = state == EReadState::Failed ? error : std::string();
+    if (state != EReadState::Read) return out;
+    const SLines& file = snapshot->file;
     const SPlace place = Find(file, Trim(section), std::string());
     if (place.header < 0) return out;
     for (int i = place.header + 1; i < place.end; ++i) {
