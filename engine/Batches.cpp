@@ -20,7 +20,7 @@ void CEngine::QueueText(const char* text, int type, int isWrite) {
     if (MakeTextCommand(text, type, isWrite, record))
         pendingQueue.Push(record);
     else
-        host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), text));
+        host.AppendLog(FormatText(TXT_RECORD_TOO_LONG, {text}));
 }
 
 void CEngine::ClearQueues() {
@@ -58,6 +58,14 @@ std::vector<SCmdItem> CEngine::PageValues() {
     return list;
 }
 
+bool CEngine::WritableValue(const SCmdItem& value) {
+    const std::string text = value.Text();
+    if (text.empty()) return false;
+    if (!HasLineBreak(text)) return true;
+    host.AppendLog(FormatText(TXT_VALUE_LINE_BREAK, {ParamCaption(value.type)}));
+    return false;
+}
+
 bool CEngine::ValueChanged(CResultList& results, const SCmdItem& value) {
     SCmdResult* stored = results.Find(value.type);
     if (!stored) return true;
@@ -72,12 +80,12 @@ void CEngine::SaveParams() {
     ClearQueues();
     curWrite = 1;
     for (const SCmdItem& value : values) {
-        if (!ValueChanged(atResults, value)) continue;
+        if (!WritableValue(value) || !ValueChanged(atResults, value)) continue;
         SCmdItem record;
         if (MakeWriteCommand(value.type, value.Text(), record))
             pendingQueue.Push(record);
         else if (FindParam(value.type) && FindParam(value.type)->writePrefix)
-            host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), value.Text().c_str()));
+            host.AppendLog(FormatText(TXT_RECORD_TOO_LONG, {value.Text()}));
     }
     if (pendingQueue.IsEmpty()) return;
     QueueText("AT+SAV", PT_SAV, 1);

@@ -79,7 +79,8 @@ class CEngine : public ISerialOwner {
     int MakeRemoteWriteFrame(uint16_t node, const SCmdItem& value, SCmdItem& out);
 
     // ---- Firmware upgrade (UI) ----
-    // text: image path, comma, restart flag.
+    // text: image path, comma, restart flag (the text after the last comma, so that a comma
+    // in the path stays part of it).
     void OnUpgradeRequest(int wParam, const std::string& text);
     void OnUpgradeStep(int step);
     void OnHandshakeTimer();
@@ -143,6 +144,9 @@ class CEngine : public ISerialOwner {
     void ClearQueues();
     void ShowJobProgress(int textId);
     std::vector<SCmdItem> PageValues();
+    // False for a page value that must not be written: an empty field (nothing to write), or
+    // a value holding a line break or NUL (logged with the parameter's caption).
+    bool WritableValue(const SCmdItem& value);
     // True when a page value must be written: it differs from the first stored value of its
     // code (line ends trimmed, case ignored; the stored value is trimmed in place) or none is stored.
     static bool ValueChanged(CResultList& results, const SCmdItem& value);

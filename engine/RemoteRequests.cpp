@@ -91,7 +91,7 @@ void CEngine::BuildRemoteWrite(uint16_t node) {
     ClearQueues();
     curWrite = 1;
     for (const SCmdItem& value : values) {
-        if (!ValueChanged(apiResults, value)) continue;
+        if (!WritableValue(value) || !ValueChanged(apiResults, value)) continue;
         SCmdItem record;
         if (MakeRemoteWriteFrame(node, value, record) > 0) pendingQueue.Push(record);
     }
