@@ -1,15 +1,19 @@
 #include "ProfileFile.h"
 
 #include "RegularFile.h"
-
-#include <QSaveFile>
+#include "TextUtil.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -156,6 +160,64 @@ EReadState Load(const std::string& path, std::shared_ptr<CProfileFile::SSnapshot
     return EReadState::Read;
 }
 
+// Writes all of data to fd; false with errno set on a failure.
+bool WriteAllTo(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// Replaces the file at path with data: a temporary file beside the real file (a symbolic link is
+// followed, so it stays a link), flushed, given the old file's mode, then renamed over it. Either
+// the old or the new content is on disk at any moment.
+bool ReplaceFile(const std::string& path, const std::string& data, std::string& error) {
+    std::string target = path;
+    if (char* real = realpath(path.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    struct stat old {};
+    const bool existed = stat(target.c_str(), &old) == 0;
+    if (existed && S_ISDIR(old.st_mode)) {
+        error = "Is a directory";
+        return false;
+    }
+    std::string temp = target + ".XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    mode_t mode = 0666;
+    if (existed) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode &= ~mask;
+    }
+    bool ok = WriteAllTo(fd, data) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    int err = ok ? 0 : errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        error = std::strerror(err);
+        unlink(temp.c_str());
+    }
+    return ok;
+}
+
 // The value of a key line as the reader sees it: blanks and one pair of matching quotes removed.
 std::string ValueOf(const std::string& line) {
     const std::string body = Body(line);
@@ -174,10 +236,6 @@ std::string Bounded(const std::string& text, std::size_t maxChars) {
         ++chars;
     }
     return text;
-}
-
-bool HasLineBreak(const std::string& s) {
-    return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
 } // namespace
@@ -258,10 +316,7 @@ bool CProfileFile::WriteTexts(const std::string& section,
     for (const std::string& l : file.lines)
         out += l + "\n";
 
-    QSaveFile save(QString::fromStdString(path));
-    if (!save.open(QIODevice::WriteOnly) ||
-        save.write(out.data(), qint64(out.size())) != qint64(out.size()) || !save.commit()) {
-        lastError = save.errorString().toStdString();
+    if (!ReplaceFile(path, out, lastError)) {
         snapshot.reset();
         return false;
     }
