@@ -266,9 +266,8 @@ void CCalyraDlg::OnOpenCom() {
     comm->SetPortOpen(true);
     comm->OpenButton()->setText(UiText(163));
     AppendLog(UiText(225));
-    AppendLog(QString::fromStdString(Format(Text(TXT_OPENED_DEVICE).c_str(),
-                                            comm->PortList()->currentText().toStdString().c_str(),
-                                            engine->serial.DevicePath().c_str())));
+    AppendLog(QString::fromStdString(FormatText(
+        TXT_OPENED_DEVICE, {comm->PortList()->currentText().toStdString(), engine->serial.DevicePath()})));
 }
 
 void CCalyraDlg::ShowPortClosed() {

@@ -24,6 +24,7 @@
 #include "WaitDialog.h"
 
 #include <QAction>
+#include <QFile>
 #include <QFileDialog>
 #include <QTabWidget>
 
@@ -173,10 +174,16 @@ void CCalyraDlg::OnExportConfig() {
 void CCalyraDlg::OnImportConfig() {
     const QString path = chooseFile(false);
     if (path.isEmpty()) return;
+    std::vector<std::string> messages;
     const bool found = ::ImportConfig(
-        path.toStdString(), [this] { ResetPages(); },
-        [this](const SCmdResult& r) { engine->ApplyResult(r); });
-    if (found) ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
+        QFile::encodeName(path).toStdString(), [this] { ResetPages(); },
+        [this](const SCmdResult& r) { engine->ApplyResult(r); }, &messages);
+    for (const std::string& m : messages)
+        AppendLog(QString::fromStdString(m));
+    if (found)
+        ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
+    else if (!messages.empty())
+        ::CustomMessageBox(this, QString::fromStdString(messages.front()), QString(), MB_STYLE_OK);
 }
 
 const CResultList& CCalyraDlg::LastReadValues() const {
@@ -201,12 +208,16 @@ void CCalyraDlg::OnShowChanges() {
 void CCalyraDlg::OnCompareWithFile() {
     const QString path = chooseFile(false);
     if (path.isEmpty()) return;
-    const std::vector<SCmdResult> values = ReadConfigFile(path.toStdString());
+    // The import's own reader, with its messages (a file that cannot be read, a value not taken).
+    std::vector<std::string> messages;
+    const std::vector<SCmdResult> values = ReadConfigFile(QFile::encodeName(path).toStdString(), &messages);
+    for (const std::string& m : messages)
+        AppendLog(QString::fromStdString(m));
     const int differences = changes->Compare(values);
     changesButton->SetComparing(changes->Comparing());
     const std::string file = path.toStdString();
     if (!changes->Comparing())
-        AppendLog(Format(Text(TXT_COMPARE_EMPTY).c_str(), file.c_str()));
+        AppendLog(FormatText(TXT_COMPARE_EMPTY, {file}));
     else
-        AppendLog(Format(Text(TXT_COMPARED).c_str(), file.c_str(), differences));
+        AppendLog(FormatText(TXT_COMPARED, {file, std::to_string(differences)}));
 }

@@ -3,7 +3,6 @@
 #include "ChangeMark.h"
 #include "ParamCatalogue.h"
 #include "ParamPage.h"
-#include "TextUtil.h"
 #include "Texts.h"
 
 #include <QComboBox>
@@ -62,11 +61,10 @@ void CChangeTracker::Refresh() {
         }
     };
     for (const SPendingWrite& change : pending) {
-        const QString tip =
+        const QString tip = QString::fromStdString(
             change.moduleRead
-                ? QString::fromStdString(Format(Text(TXT_MODULE_VALUE_TIP).c_str(),
-                                                Shown(change.type, change.moduleValue).toStdString().c_str()))
-                : QString::fromStdString(Text(TXT_NOT_READ_TIP));
+                ? FormatText(TXT_MODULE_VALUE_TIP, {Shown(change.type, change.moduleValue).toStdString()})
+                : Text(TXT_NOT_READ_TIP));
         mark(change.type, MARK_PENDING, tip);
     }
     fileDifferences = 0;
@@ -77,8 +75,8 @@ void CChangeTracker::Refresh() {
         if (page != values.end() && SameParamValue(file.values[0], page->Text())) continue;
         ++fileDifferences;
         mark(file.type, MARK_FILE,
-             QString::fromStdString(Format(Text(TXT_FILE_VALUE_TIP).c_str(),
-                                           Shown(file.type, file.values[0]).toStdString().c_str())));
+             QString::fromStdString(
+                 FormatText(TXT_FILE_VALUE_TIP, {Shown(file.type, file.values[0]).toStdString()})));
     }
 
     for (int code = PT_IPR; code <= PT_TLK; ++code)

@@ -1,6 +1,5 @@
 #include "ChangesButton.h"
 
-#include "TextUtil.h"
 #include "Texts.h"
 #include "UiText.h"
 
@@ -30,7 +29,7 @@ CChangesButton::CChangesButton(QWidget* parent) : QToolButton(parent) {
 void CChangesButton::SetCount(int n) {
     if (n == count) return;
     count = n;
-    setText(QString::fromStdString(Format(Text(TXT_PENDING_COUNT).c_str(), n)));
+    setText(QString::fromStdString(FormatText(TXT_PENDING_COUNT, {std::to_string(n)})));
 }
 
 void CChangesButton::SetComparing(bool comparing) {

@@ -21,7 +21,7 @@ void CEngine::QueueText(const char* text, int type, int isWrite) {
     if (MakeTextCommand(text, type, isWrite, record))
         pendingQueue.Push(record);
     else
-        host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), text));
+        host.AppendLog(FormatText(TXT_RECORD_TOO_LONG, {text}));
 }
 
 void CEngine::ClearQueues() {
@@ -59,7 +59,18 @@ std::vector<SCmdItem> CEngine::PageValues() {
     return list;
 }
 
+bool CEngine::LogUnwritable(const std::vector<SCmdItem>& values) {
+    bool any = false;
+    for (const SCmdItem& value : values)
+        if (HasLineBreak(value.Text())) {
+            host.AppendLog(FormatText(TXT_VALUE_LINE_BREAK, {ParamCaption(value.type)}));
+            any = true;
+        }
+    return any;
+}
+
 std::vector<SPendingWrite> CEngine::WritesAgainst(CResultList& results, const std::vector<SCmdItem>& values) {
+    LogUnwritable(values);
     // The stored values compared lose their line ends in place, as the comparison has always done.
     for (const SCmdItem& value : values)
         if (SCmdResult* stored = results.Find(value.type)) stored->values[0] = TrimLineEnds(stored->values[0]);
@@ -77,7 +88,7 @@ void CEngine::SaveParams() {
         if (MakeWriteCommand(change.type, change.pageValue, record))
             pendingQueue.Push(record);
         else if (FindParam(change.type) && FindParam(change.type)->writePrefix)
-            host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), change.pageValue.c_str()));
+            host.AppendLog(FormatText(TXT_RECORD_TOO_LONG, {change.pageValue}));
     }
     if (pendingQueue.IsEmpty()) return;
     QueueText("AT+SAV", PT_SAV, 1);

@@ -2,7 +2,9 @@
 // API or upgrade buffer, where complete replies are recognised and handed on.
 #include "AtReplyParser.h"
 #include "Engine.h"
+#include "ParamCatalogue.h"
 #include "RecvBuffer.h"
+#include "ReplyValidity.h"
 #include "TextUtil.h"
 
 #include <cstring>
@@ -55,7 +57,14 @@ void CEngine::DispatchAt(const uint8_t* chunk, int n) {
     AppendChunk(atBuffer, chunk, n);
     SCmdResult result;
     SNwsExtra extra;
-    const int code = ParseAtReply(atBuffer, SParseState{curType, curWrite}, result, &extra);
+    int code = ParseAtReply(atBuffer, SParseState{curType, curWrite}, result, &extra);
+    if (code == REPLY_DONE && curWrite == 0 && result.type != PT_NWS && !result.values.empty() &&
+        !PlausibleReadValue(result.values[0])) {
+        // A garbled reply (a NUL or line break inside, or more than a value can hold) is a failed read.
+        DebugTrace("[WARN]", "Reply value of type %d refused (%zu bytes)", int(result.type), result.values[0].size());
+        code = REPLY_ERROR;
+        result.values.clear();
+    }
     if (code == REPLY_ERROR || code == REPLY_DONE || code == REPLY_RECORD) {
         // A partial network-search record after complete ones stays buffered for its rest.
         std::string tail;

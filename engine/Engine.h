@@ -80,7 +80,8 @@ class CEngine : public ISerialOwner {
     int MakeRemoteWriteFrame(uint16_t node, const SCmdItem& value, SCmdItem& out);
 
     // ---- Firmware upgrade (UI) ----
-    // text: image path, comma, restart flag.
+    // text: image path, comma, restart flag (the text after the last comma, so that a comma
+    // in the path stays part of it).
     void OnUpgradeRequest(int wParam, const std::string& text);
     void OnUpgradeStep(int step);
     void OnHandshakeTimer();
@@ -144,9 +145,12 @@ class CEngine : public ISerialOwner {
     void ClearQueues();
     void ShowJobProgress(int textId);
     std::vector<SCmdItem> PageValues();
-    // The page values a save writes against the stored results (PendingWrites); the stored values
-    // compared are trimmed in place.
-    static std::vector<SPendingWrite> WritesAgainst(CResultList& results, const std::vector<SCmdItem>& values);
+    // Logs each page value that holds a line break or a NUL (it is never written), with the
+    // parameter's caption; true when there was one.
+    bool LogUnwritable(const std::vector<SCmdItem>& values);
+    // The page values a save writes against the stored results (PendingWrites), after the
+    // unwritable ones are logged; the stored values compared are trimmed in place.
+    std::vector<SPendingWrite> WritesAgainst(CResultList& results, const std::vector<SCmdItem>& values);
     // Remote request frame of a code into out (length set); the frame length or -1.
     int BuildRemoteFrame(uint16_t node, int code, const uint8_t* value, int count, SCmdItem& out);
     void QueueRemoteCommand(uint16_t node, int code);

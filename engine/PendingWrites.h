@@ -21,6 +21,10 @@ struct SPendingWrite {
 // ends, compared without regard to letter case.
 bool SameParamValue(const std::string& stored, const std::string& page);
 
-// The page values (in the order given) for which lastRead has no value of their code, or a
-// different one (SameParamValue).
+// True for a page value a save can write: not empty (an empty field has nothing to write) and
+// without a CR, LF or NUL (which would end the command and start another).
+bool WritableParamValue(const std::string& page);
+
+// The writable page values (in the order given) for which lastRead has no value of their code, or
+// a different one (SameParamValue).
 std::vector<SPendingWrite> PendingWrites(const std::vector<SCmdItem>& pageValues, const CResultList& lastRead);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,10 +12,15 @@
 // first matching section and key count, a written key replaces its line where it stands, a new
 // key goes after the last line of its section, a new section goes to the end of the file, and
 // every other line (comments, foreign keys, blank lines, text before the first section) is kept
-// as it was. Nothing is cached: every call reads the file again, so two objects on one path see
-// each other's writes.
+// as it was. A call reads and splits the file only when it changed since this object last read or
+// wrote it (its identity, size and times tell), so two objects on one path see each other's
+// writes. Only a regular file of at most kMaxBytes is read: anything else reads as unreadable
+// (defaults) and is never written over.
 class CProfileFile {
   public:
+    // Settings and parameter sets are a few kilobytes; a file past this is not one of them.
+    static constexpr std::size_t kMaxBytes = 1 << 20;
+
     explicit CProfileFile(std::string path);
 
     const std::string& Path() const { return path; }
@@ -41,14 +47,19 @@ class CProfileFile {
 
     // Every key of section with its value as ReadText gives it, in file order; a key that
     // stands twice is given once, with its first value. Empty when the file or the section is
-    // missing. One read of the file for many keys.
+    // missing. One read of the file for many keys. why, when given, gets the reason a file that
+    // is there could not be read (empty otherwise).
     std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& section,
-                                                                 std::size_t bufferSize = SIZE_MAX) const;
+                                                                 std::size_t bufferSize = SIZE_MAX,
+                                                                 std::string* why = nullptr) const;
 
     // Why the last WriteText failed (empty after a success).
     const std::string& LastError() const { return lastError; }
 
+    struct SSnapshot;
+
   private:
     std::string path;
     std::string lastError;
+    mutable std::shared_ptr<SSnapshot> snapshot; // the lines last read or written
 };

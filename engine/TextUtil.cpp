@@ -81,6 +81,10 @@ bool IsHexText(std::string_view s) {
     return true;
 }
 
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -99,6 +103,24 @@ std::string Format(const char* fmt, ...) {
     std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
     if (n > 0) std::vsnprintf(out.data(), out.size() + 1, fmt, ap2);
     va_end(ap2);
+    return out;
+}
+
+std::string FillText(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    auto next = args.begin();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char directive = text[i] == '%' && i + 1 < text.size() ? text[i + 1] : 0;
+        if (directive == '%') {
+            out += '%';
+        } else if (directive == 's' || directive == 'd') {
+            if (next != args.end()) out += *next++;
+        } else {
+            out += text[i];
+            continue;
+        }
+        ++i;
+    }
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +22,18 @@ std::string BytesToHex(const void* bytes, int length, bool spaced);
 int HexToBytes(const char* text, int length, uint8_t* out);
 // True when every character is a hex digit or a blank.
 bool IsHexText(std::string_view s);
+// True when s holds a carriage return, a line feed or a NUL: such text must never become part
+// of a command, where it would end the command early or start another.
+bool HasLineBreak(std::string_view s);
 // ASCII text in upper case.
 std::string UpperCase(std::string_view s);
 // Case-insensitive equality of ASCII text.
 bool EqualsNoCase(std::string_view a, std::string_view b);
-// printf-style formatting into a std::string.
+// printf-style formatting into a std::string, for literal formats only (the build refuses a
+// format that is not a literal; string-table texts go through FillText).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// A text with each "%s" or "%d" replaced by the next argument in order (missing arguments give
+// nothing) and "%%" by "%"; every other character, a lone "%" too, is kept as it is.
+std::string FillText(std::string_view text, std::initializer_list<std::string_view> args);
 // "YYYY-MM-DD hh:mm:ss" of the local time now.
 std::string FormatTimeStamp();

@@ -1,5 +1,7 @@
 #include "Texts.h"
 
+#include "TextUtil.h"
+
 #include <mutex>
 
 namespace {
@@ -152,6 +154,12 @@ const std::map<int, std::string> kEnglish = {
     {TXT_COMPARE_EMPTY, "%s holds no parameter to compare."},
     {TXT_NOTHING_PENDING, "No pending changes: the pages hold the module's values."},
     {TXT_NOT_READ_TIP, "Not read from the module: Save Params writes it"},
+    {TXT_VALUE_LINE_BREAK, "%s: a value with a line break or a NUL character is not used!"},
+    {TXT_COMMAND_LINE_BREAK,
+     "A text command may not hold a line break or a NUL character (New Line adds the line end)!"},
+    {TXT_IMPORT_FAILED, "Import Failed! %s"},
+    {TXT_NOT_REGULAR_FILE, "%s is not a regular file."},
+    {TXT_FILE_TOO_LARGE, "%s is larger than %d bytes."},
 };
 
 std::mutex tableLock; // guards active (replaced once at start-up, read everywhere)
@@ -164,11 +172,44 @@ std::string Text(int id) {
     return it == active.end() ? std::string() : it->second;
 }
 
-void SetTextTable(const std::map<int, std::string>& table) {
+std::vector<int> SetTextTable(const std::map<int, std::string>& table) {
+    std::vector<int> refused;
+    std::map<int, std::string> next = kEnglish;
+    for (const auto& [id, text] : table) {
+        const auto english = kEnglish.find(id);
+        const std::vector<std::string> expected =
+            english == kEnglish.end() ? std::vector<std::string>() : TextConversions(english->second);
+        if (TextConversions(text) == expected)
+            next[id] = text;
+        else
+            refused.push_back(id);
+    }
     std::lock_guard<std::mutex> g(tableLock);
-    active = kEnglish;
-    for (const auto& [id, text] : table)
-        active[id] = text;
+    active = std::move(next);
+    return refused;
+}
+
+std::string FormatText(int id, std::initializer_list<std::string_view> args) {
+    return FillText(Text(id), args);
+}
+
+std::vector<std::string> TextConversions(std::string_view text) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') continue;
+        if (i + 1 < text.size() && text[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        // Flags, width, precision and length as printf reads them, then the conversion itself.
+        std::size_t end = i + 1;
+        while (end < text.size() && std::string_view("-+ #0123456789.*hlLqjzt'").find(text[end]) != std::string_view::npos)
+            ++end;
+        if (end < text.size()) ++end;
+        out.emplace_back(text.substr(i, end - i));
+        i = end - 1;
+    }
+    return out;
 }
 
 const std::map<int, std::string>& BuiltinEnglishTexts() {

@@ -1,13 +1,24 @@
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // The numbered string table. Text returns a copy, so a later table change never invalidates it. English is built in; the program replaces entries from the
 // language bundle it loads at start-up. Missing entries fall back to English.
 std::string Text(int id);
-// Replaces the active table (entries not given keep the built-in English text).
-void SetTextTable(const std::map<int, std::string>& table);
+// Replaces the active table (entries not given keep the built-in English text). An entry whose
+// conversions ("%s", "%d", ... in order) differ from those of its built-in English text keeps the
+// English text instead, so no translation can make a substitution read arguments that are not
+// there. Returns the IDs of the entries refused so.
+std::vector<int> SetTextTable(const std::map<int, std::string>& table);
+// The text of id with each "%s" or "%d" replaced by the next argument (numbers are passed as
+// text) and "%%" by "%". Texts are never used as printf formats.
+std::string FormatText(int id, std::initializer_list<std::string_view> args);
+// The conversions of a printf-style text in order, "%%" left out ("%s is %d" gives "%s", "%d").
+std::vector<std::string> TextConversions(std::string_view text);
 // The built-in English table.
 const std::map<int, std::string>& BuiltinEnglishTexts();
 
@@ -50,4 +61,9 @@ enum ETextId : int {
     TXT_COMPARE_EMPTY = 467, // "%s holds no parameter to compare."
     TXT_NOTHING_PENDING = 468, // "No pending changes: the pages hold the module's values."
     TXT_NOT_READ_TIP = 469, // "Not read from the module: Save Params writes it"
+    TXT_VALUE_LINE_BREAK = 470,        // "%s: a value with a line break or a NUL character is not used!"
+    TXT_COMMAND_LINE_BREAK = 471,      // "A text command may not hold a line break or a NUL character ..."
+    TXT_IMPORT_FAILED = 472,           // "Import Failed! %s"
+    TXT_NOT_REGULAR_FILE = 473,        // "%s is not a regular file."
+    TXT_FILE_TOO_LARGE = 474,          // "%s is larger than %d bytes."
 };

@@ -20,6 +20,8 @@ struct SCase {
 
 const SCase kCases[] = {
     {"nothing read", {}, "1234", true, false, ""},
+    {"an empty field has nothing to write", {}, "", false, false, ""},
+    {"a line break is never written", {{PT_PID, {"1234"}}}, "12\n34", false, false, ""},
     {"a failed read has no value", {{PT_PID, {}}}, "1234", true, false, ""},
     {"same value", {{PT_PID, {"1234"}}}, "1234", false, false, ""},
     {"line ends and letter case aside", {{PT_KEY, {"x"}}, {PT_PID, {"ab12\r\n"}}}, "AB12", false, false, ""},
