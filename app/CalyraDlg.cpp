@@ -140,14 +140,15 @@ QWidget* CCalyraDlg::BuildActionGroup() {
     auto* group = new QGroupBox(UiCaption(kTemplate, 1055, "Action"), this);
     loadButton = MakeButton(group, 1008, "Load Params", "loadButton");
     saveButton = MakeButton(group, 1010, "Save Params", "saveButton");
+    // The count of pending changes stands right beside the button that writes them, and follows
+    // it in the tab order.
+    changesButton = new CChangesButton(group);
     restartButton = MakeButton(group, 1012, "Restart", "restartButton");
     factoryButton = MakeButton(group, 1013, "Factory", "factoryButton");
     importButton = MakeButton(group, 1014, "Import Config", "importButton");
     exportButton = MakeButton(group, 1015, "Export Config", "exportButton");
     auto* grid = new QGridLayout(group);
     grid->addWidget(loadButton, 0, 0);
-    // The count of pending changes stands right beside the button that writes them.
-    changesButton = new CChangesButton(group);
     auto* saveRow = new QHBoxLayout;
     saveRow->setSpacing(2);
     saveRow->addWidget(saveButton, 1);

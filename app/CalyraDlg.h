@@ -174,6 +174,9 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     bool appliedOpen = false;
     int languageIndex = 1;
     bool collapsed = false;
+    // The pages hold a remote node's values: the link key is hidden before a remote read and shown
+    // before a local load.
+    bool pagesHoldRemote = false;
 
     CCommSettings* comm = nullptr;
     CLogPane* logPane = nullptr;

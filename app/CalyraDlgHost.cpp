@@ -86,6 +86,7 @@ void CCalyraDlg::EnableSleepSettings(bool enable) {
 }
 void CCalyraDlg::HideLinkKey(bool hide) {
     encryptPage->HideLinkKey(hide);
+    pagesHoldRemote = hide;
     changes->Schedule();
 }
 
@@ -187,7 +188,9 @@ void CCalyraDlg::OnImportConfig() {
 }
 
 const CResultList& CCalyraDlg::LastReadValues() const {
-    return engine->atResults;
+    // What a write of the pages' module compares with: a node's values for its remote write, the
+    // local module's for Save Params.
+    return pagesHoldRemote ? engine->apiResults : engine->atResults;
 }
 
 void CCalyraDlg::OnSaveParams() {

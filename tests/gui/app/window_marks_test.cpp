@@ -14,6 +14,8 @@
 #include "EncryptConfigDialog.h"
 #include "IOConfigDialog.h"
 #include "LimitEdit.h"
+#include "Messages.h"
+#include "RemoteDialog.h"
 #include "ParamCatalogue.h"
 #include "ProfileFile.h"
 #include "TextUtil.h"
@@ -81,12 +83,18 @@ CodeSet Marked(CCalyraDlg& w, int mark = MARK_PENDING) {
     return out;
 }
 
-// The codes of the writes the simulator received (the save command aside).
+// The codes of the writes the simulator received, local ("AT+CHA=20") or remote ("API remote
+// write 1234 CHA 20"); the save command aside.
 CodeSet Written(CSimWindowFixture& f) {
     CodeSet out;
+    const std::string remote = "API remote write ";
     for (const std::string& c : f.Commands()) {
-        if (c.rfind("AT+", 0) != 0 || c.find('=') == std::string::npos) continue;
-        if (const SParamInfo* info = FindParamByMnemonic(c.substr(3, 3))) out.insert(info->code);
+        std::string letters;
+        if (c.rfind("AT+", 0) == 0 && c.find('=') != std::string::npos)
+            letters = c.substr(3, 3);
+        else if (c.rfind(remote, 0) == 0 && c.find(' ', remote.size()) != std::string::npos)
+            letters = c.substr(c.find(' ', remote.size()) + 1, 3);
+        if (const SParamInfo* info = FindParamByMnemonic(letters)) out.insert(info->code);
     }
     return out;
 }
@@ -168,6 +176,7 @@ class WindowMarksTest : public QObject {
     void pendingCountIsTheNextSavesWrites();
     void listBeforeWritingIsAskedAndRemembered();
     void comparisonMarksWithoutChangingThePages();
+    void marksFollowTheSwitchBetweenLocalAndRemote();
 };
 
 void WindowMarksTest::loadLeavesNoMarks_data() {
@@ -375,6 +384,12 @@ void WindowMarksTest::listBeforeWritingIsAskedAndRemembered() {
     QVERIFY2(f.SimStarted(), f.SimError().c_str());
     QVERIFY(StartLoaded(f));
     CCalyraDlg& w = f.Window();
+    // Reached from Save Params with Tab.
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.SaveButton()->setFocus();
+    QTest::keyClick(w.SaveButton(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.ChangesButton()));
     QAction* option = w.ChangesButton()->ListBeforeWritingAction();
     QVERIFY(!option->isChecked());
     option->trigger();
@@ -463,6 +478,44 @@ void WindowMarksTest::comparisonMarksWithoutChangingThePages() {
     w.ChangesButton()->CompareAction()->trigger();
     QVERIFY(f.LogText().contains(foreign + " holds no parameter to compare."));
     QCOMPARE(Marked(w, MARK_FILE), CodeSet{});
+}
+
+void WindowMarksTest::marksFollowTheSwitchBetweenLocalAndRemote() {
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    const uint16_t node = f.Sim().NodeAddresses().front();
+    // The node differs from the local module in two values.
+    f.Sim().SetRemoteParam(node, PT_CHA, "21");
+    f.Sim().SetRemoteParam(node, PT_PID, "4660");
+    QVERIFY(StartLoaded(f));
+    CCalyraDlg& w = f.Window();
+    w.DeviceTabs()->setCurrentWidget(w.RemotePage());
+    w.Engine().OnNodeAction(NA_READ, node);
+    QVERIFY(WaitJobEnd(f));
+    QCOMPARE(f.PageValue(PT_CHA), std::string("21"));
+    // Compared with the node's values, not with the local module's.
+    QCOMPARE(Marked(w), CodeSet{});
+    QComboBox* channel = w.NetworkPage()->ChannelList();
+    Choose(channel, channel->findText("20"));
+    QCOMPARE(Marked(w), CodeSet{PT_CHA});
+    QCOMPARE(channel->toolTip(), QString("Module value: 21"));
+    QCOMPARE(Count(w), 1);
+
+    f.Sim().ClearReceived();
+    w.Engine().OnNodeAction(NA_WRITE, node);
+    QVERIFY(WaitJobEnd(f));
+    QCOMPARE(Written(f), CodeSet{PT_CHA});
+    QCOMPARE(f.Sim().RemoteParam(node, PT_CHA), std::string("20"));
+    QCOMPARE(Marked(w), CodeSet{});
+
+    // The local module's values again: compared with its own last read.
+    w.DeviceTabs()->setCurrentIndex(0);
+    QTest::mouseClick(w.LoadButton(), Qt::LeftButton);
+    QVERIFY(WaitJobEnd(f));
+    QCOMPARE(Marked(w), CodeSet{});
+    Choose(channel, channel->findText("21"));
+    QCOMPARE(Marked(w), CodeSet{PT_CHA});
+    QCOMPARE(channel->toolTip(), QString("Module value: 11"));
 }
 
 QTEST_MAIN(WindowMarksTest)
