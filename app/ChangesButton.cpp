@@ -4,13 +4,14 @@
 #include "UiText.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 
 CChangesButton::CChangesButton(QWidget* parent) : QToolButton(parent) {
     setObjectName("changesButton");
-    // In the tab order like the buttons beside it; Space or Alt+Down opens the menu.
+    // In the tab order like the buttons beside it.
     setFocusPolicy(Qt::StrongFocus);
-    setPopupMode(QToolButton::InstantPopup);
+    setPopupMode(QToolButton::MenuButtonPopup);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     setToolTip(UiText(TXT_PENDING_TIP));
 
@@ -23,7 +24,16 @@ CChangesButton::CChangesButton(QWidget* parent) : QToolButton(parent) {
     endComparison = menu->addAction(UiText(TXT_CLEAR_COMPARISON));
     endComparison->setEnabled(false);
     setMenu(menu);
+    connect(this, &QToolButton::clicked, showList, &QAction::trigger);
     SetCount(0);
+}
+
+void CChangesButton::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Down) {
+        showMenu();
+        return;
+    }
+    QToolButton::keyPressEvent(event);
 }
 
 void CChangesButton::SetCount(int n) {

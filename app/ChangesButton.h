@@ -3,9 +3,11 @@
 #include <QToolButton>
 
 class QAction;
+class QKeyEvent;
 
-// The small button beside Save Params: the number of pending changes, and a menu to list them,
-// to have the list shown before every save, and to compare the pages with a parameter set file.
+// The small button beside Save Params: the number of pending changes; a click (or Space) lists
+// them, its arrow (or Down) opens a menu to list them, to have the list shown before every save,
+// and to compare the pages with a parameter set file.
 class CChangesButton : public QToolButton {
     Q_OBJECT
   public:
@@ -19,6 +21,9 @@ class CChangesButton : public QToolButton {
     QAction* ListBeforeWritingAction() const { return listBeforeWriting; }
     QAction* CompareAction() const { return compare; }
     QAction* EndComparisonAction() const { return endComparison; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     int count = -1;

@@ -122,7 +122,7 @@ class CListAnswerer : public QObject {
             QTableWidget* t = list->Table();
             for (int row = 0; row < t->rowCount(); ++row)
                 rows << QStringList{t->item(row, 0)->text(), t->item(row, 1)->text(), t->item(row, 2)->text()};
-            QPushButton* button = this->write ? list->AcceptButton() : list->CancelButton();
+            QPushButton* button = this->write || !list->CancelButton() ? list->AcceptButton() : list->CancelButton();
             QTimer::singleShot(0, button, [button] { button->click(); });
         });
         poll.start(5);
@@ -390,6 +390,12 @@ void WindowMarksTest::listBeforeWritingIsAskedAndRemembered() {
     w.SaveButton()->setFocus();
     QTest::keyClick(w.SaveButton(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.ChangesButton()));
+    {
+        CListAnswerer shown(true);
+        QTest::keyClick(w.ChangesButton(), Qt::Key_Space);
+        QVERIFY(shown.answered);
+        QVERIFY(shown.rows.isEmpty());
+    }
     QAction* option = w.ChangesButton()->ListBeforeWritingAction();
     QVERIFY(!option->isChecked());
     option->trigger();
