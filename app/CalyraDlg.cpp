@@ -75,6 +75,7 @@ CCalyraDlg::CCalyraDlg(STimings timings, QWidget* parent)
 
     ConnectEngine();
     ResetPages();
+    SetPageOwner(PO_NONE);
 }
 
 CCalyraDlg::~CCalyraDlg() {
@@ -103,7 +104,11 @@ void CCalyraDlg::BuildControls() {
     auto* configGroup = new QGroupBox(UiCaption(kTemplate, 1056, "Config"), this);
     configTabs = new QTabWidget(configGroup);
     configTabs->setObjectName("configTabs");
-    (new QVBoxLayout(configGroup))->addWidget(configTabs);
+    pageSourceLabel = new QLabel(configGroup);
+    pageSourceLabel->setObjectName("pageSourceLabel");
+    auto* configLayout = new QVBoxLayout(configGroup);
+    configLayout->addWidget(pageSourceLabel);
+    configLayout->addWidget(configTabs);
     BuildPages();
 
     collapseButton = MakeButton(this, 1057, "<<", "collapseButton");
@@ -324,6 +329,9 @@ void CCalyraDlg::SetJobRunning(bool running) {
     }
     comm->OpenButton()->setEnabled(!running);
     languageList->setEnabled(!running);
+    // The current page stays usable, but none of its controls may start traffic of its own.
+    consolePage->SetJobRunning(running);
+    remotePage->SetJobRunning(running);
 }
 
 void CCalyraDlg::ToggleCollapse() {

@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "EngineHost.h"
 #include "MainDlgAccess.h"
+#include "PageSource.h"
 #include "PortEnum.h"
 #include "Timings.h"
 #include "UiDispatcher.h"
@@ -33,6 +34,7 @@ class CRemoteDialog;
 class CWaitDialog;
 class QComboBox;
 class QFrame;
+class QLabel;
 class QPushButton;
 class QTabWidget;
 
@@ -55,14 +57,12 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     void LockActionButtons(bool lock);
     void OnImportConfig();
     void OnExportConfig();
-    // Save Params: with "Show the List Before Writing" on and changes pending, the list first.
-    void OnSaveParams();
     // The pending changes as a list (menu of the changes button).
     void OnShowChanges();
     // Marks the differences between the pages and a parameter set file; the pages stay as they are.
     void OnCompareWithFile();
-    // The values last read from the module whose values the pages hold: what the marks and the
-    // count of pending changes compare the pages with.
+    // The values last read from the module whose values the pages hold (a node's for its remote
+    // write, else the local module's): what the marks and the count compare the pages with.
     const CResultList& LastReadValues() const;
     // One tick of the port list refresh (timer 5).
     void RefreshPortList();
@@ -79,6 +79,16 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     // The restart of a language change (ends this instance). Tests replace it.
     void SetRestartHandler(std::function<void()> handler) { restart = std::move(handler); }
     CAppSettings& Settings() { return settings; }
+
+    // ---- Whose values the pages hold ----
+    // Whose values the pages hold (local module, node address and MAC, parameter set file or
+    // none), and what that module's last read values were. The line above the configuration tabs
+    // shows the same.
+    SPageSource PageSource() const;
+    // Save Params: while the pages hold a node's values, the local save asks first (naming both);
+    // No writes nothing. With "Show the List Before Writing" on and writes pending, the list of
+    // what this save sends comes before it is sent.
+    void OnSaveParams();
 
     // ---- IMainDlg ----
     void AppendLog(const QString& text) override;
@@ -123,6 +133,7 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     QTabWidget* ConfigTabs() const { return configTabs; }
     QComboBox* LanguageList() const { return languageList; }
     QPushButton* CollapseButton() const { return collapseButton; }
+    QLabel* PageSourceLabel() const { return pageSourceLabel; }
     QPushButton* LoadButton() const { return loadButton; }
     QPushButton* SaveButton() const { return saveButton; }
     QPushButton* RestartButton() const { return restartButton; }
@@ -158,6 +169,8 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     void SaveSettingsOnClose();
     QString ChooseConfigFile(bool save);
     void SetListBeforeWriting(bool on);
+    void SetPageOwner(EPageOwner owner, const QString& file = QString());
+    void ShowPageSource();
 
     // Declared first, destroyed last: the engine's close may still run window tasks.
     CUiDispatcher dispatcher;
@@ -174,9 +187,8 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     bool appliedOpen = false;
     int languageIndex = 1;
     bool collapsed = false;
-    // The pages hold a remote node's values: the link key is hidden before a remote read and shown
-    // before a local load.
-    bool pagesHoldRemote = false;
+    EPageOwner pageOwner = PO_NONE;
+    QString pageFile; // PO_FILE: the imported file
 
     CCommSettings* comm = nullptr;
     CLogPane* logPane = nullptr;
@@ -194,6 +206,7 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     CChangesButton* changesButton = nullptr;
     CChangeTracker* changes = nullptr;
     QFrame* logLine = nullptr;             // 1058
+    QLabel* pageSourceLabel = nullptr;     // whose values the pages hold
     CLocalDialog* localPage = nullptr;
     CRemoteDialog* remotePage = nullptr;
     CBaseConfigDialog* networkPage = nullptr;

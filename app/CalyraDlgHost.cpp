@@ -43,10 +43,11 @@ void CCalyraDlg::ResetPages() {
     localPage->ClearVersions();
     logPane->Clear();
     configTabs->setCurrentIndex(0);
+    // The engine empties the pages for a load: they hold that module's values from now on.
+    SetPageOwner(engine->pagesNode == CEngine::kPagesLocal ? PO_LOCAL : PO_NODE);
     // New values come: a comparison with a file no longer holds.
     changes->EndComparison();
     changesButton->SetComparing(false);
-    changes->Schedule();
 }
 
 void CCalyraDlg::CollectParamList(std::vector<SCmdItem>& list) {
@@ -62,6 +63,7 @@ void CCalyraDlg::SetParam(int code, const std::string& value) {
     switch (info->page) {
     case PG_NETWORK:
         networkPage->SetParam(code, value);
+        if (code == PT_MID) ShowPageSource();
         break;
     case PG_ADVANCED:
         advancedPage->SetParam(code, value);
@@ -86,7 +88,6 @@ void CCalyraDlg::EnableSleepSettings(bool enable) {
 }
 void CCalyraDlg::HideLinkKey(bool hide) {
     encryptPage->HideLinkKey(hide);
-    pagesHoldRemote = hide;
     changes->Schedule();
 }
 
@@ -177,10 +178,15 @@ void CCalyraDlg::OnImportConfig() {
     if (path.isEmpty()) return;
     std::vector<std::string> messages;
     const bool found = ::ImportConfig(
-        QFile::encodeName(path).toStdString(), [this] { ResetPages(); },
+        QFile::encodeName(path).toStdString(),
+        [this, &path] {
+            ResetPages();
+            SetPageOwner(PO_FILE, path);
+        },
         [this](const SCmdResult& r) { engine->ApplyResult(r); }, &messages);
     for (const std::string& m : messages)
         AppendLog(QString::fromStdString(m));
+    if (!found) SetPageOwner(PO_NONE); // a foreign file leaves the pages empty
     if (found)
         ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
     else if (!messages.empty())
@@ -188,18 +194,7 @@ void CCalyraDlg::OnImportConfig() {
 }
 
 const CResultList& CCalyraDlg::LastReadValues() const {
-    // What a write of the pages' module compares with: a node's values for its remote write, the
-    // local module's for Save Params.
-    return pagesHoldRemote ? engine->apiResults : engine->atResults;
-}
-
-void CCalyraDlg::OnSaveParams() {
-    changes->Refresh();
-    if (changesButton->ListBeforeWritingAction()->isChecked() && engine->IsOpen() && changes->PendingCount() > 0) {
-        CChangeListDialog list(this, changes->PendingRows(), CChangeListDialog::CONFIRM_SAVE);
-        if (list.exec() != QDialog::Accepted) return;
-    }
-    engine->SaveParams();
+    return pageOwner == PO_NODE ? engine->apiResults : engine->atResults;
 }
 
 void CCalyraDlg::OnShowChanges() {

@@ -46,11 +46,16 @@ QString CChangeTracker::Shown(int code, const std::string& value) const {
     return QString::fromStdString(value);
 }
 
-void CChangeTracker::Refresh() {
-    scheduled = false;
+std::vector<SCmdItem> CChangeTracker::PageValues() const {
     std::vector<SCmdItem> values;
     for (IParamPage* page : pages)
         page->GetParamList(values);
+    return values;
+}
+
+void CChangeTracker::Refresh() {
+    scheduled = false;
+    const std::vector<SCmdItem> values = PageValues();
     pending = PendingWrites(values, lastRead());
 
     std::map<QWidget*, std::pair<int, QStringList>> marks;
@@ -91,8 +96,16 @@ void CChangeTracker::Refresh() {
 }
 
 std::vector<CChangeTracker::SRow> CChangeTracker::PendingRows() const {
+    return Rows(pending);
+}
+
+std::vector<CChangeTracker::SRow> CChangeTracker::PendingRows(const CResultList& against) const {
+    return Rows(PendingWrites(PageValues(), against));
+}
+
+std::vector<CChangeTracker::SRow> CChangeTracker::Rows(const std::vector<SPendingWrite>& writes) const {
     std::vector<SRow> rows;
-    for (const SPendingWrite& change : pending)
+    for (const SPendingWrite& change : writes)
         rows.push_back({QString::fromStdString(ParamCaption(change.type)),
                         change.moduleRead ? Shown(change.type, change.moduleValue)
                                           : QString::fromStdString(Text(TXT_NOT_READ)),

@@ -40,6 +40,8 @@ class CChangeTracker : public QObject {
         QString caption, moduleValue, newValue;
     };
     std::vector<SRow> PendingRows() const;
+    // The same for a save that compares the pages with other values (a local save of a node's).
+    std::vector<SRow> PendingRows(const CResultList& against) const;
 
     // Compares the pages with a file's values (as the import reads them); codes that are never
     // written (the MAC address, the own address) are left out. An empty list ends the comparison.
@@ -53,6 +55,8 @@ class CChangeTracker : public QObject {
     void pendingChanged(int count);
 
   private:
+    std::vector<SCmdItem> PageValues() const;
+    std::vector<SRow> Rows(const std::vector<SPendingWrite>& writes) const;
     std::vector<QWidget*> ControlsOf(int code) const;
     QString Shown(int code, const std::string& value) const;
 

@@ -70,6 +70,7 @@ void CEngine::ClosePort() {
     const bool hadWorker = worker.joinable();
     StopWorker();
     ui.StopTimer(kHandshakeTimer);
+    upgradeRunning = false;
     if (hadWorker) {
         curType = 0;
         curWrite = 0;
@@ -303,6 +304,7 @@ int CEngine::SendToUiValue(const std::function<int()>& fn) {
 // Job messages
 
 void CEngine::OnJobAbort() {
+    upgradeRunning = false;
     host.StepProgress(host.GetProgressMax());
     pendingQueue.Clear();
     abortEntry = 1;
@@ -314,6 +316,7 @@ void CEngine::OnJobAbort() {
 
 void CEngine::OnEnterFailed(int wParam) {
     if (wParam != 1) return;
+    upgradeRunning = false;
     host.AppendLog(Text(267));
     host.EndSearch();
 }

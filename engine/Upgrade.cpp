@@ -7,6 +7,7 @@
 #include "Texts.h"
 
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +18,28 @@ constexpr int kBlockFrameLength = 71;
 // Block addresses count 4-byte units; the boot loader's area ends here (3743 blocks).
 constexpr uint32_t kAddressLimit = 59888;
 } // namespace
+
+bool CEngine::UpgradeInProgress() const {
+    return upgradeRunning || ui.IsTimerRunning(kHandshakeTimer);
+}
+
+bool CEngine::CheckImageSize(const std::string& path) {
+    struct stat st {};
+    if (fstat(fileno(imageFile), &st) != 0 || !S_ISREG(st.st_mode)) {
+        host.AppendLog(Text(277));
+        return false;
+    }
+    if (st.st_size == 0) {
+        host.AppendLog(FormatText(TXT_IMAGE_EMPTY, {path}));
+        return false;
+    }
+    if (st.st_size > kMaxImageBytes) {
+        host.AppendLog(FormatText(TXT_IMAGE_TOO_LARGE, {path, std::to_string(static_cast<long long>(st.st_size)),
+                                                        std::to_string(kMaxImageBytes)}));
+        return false;
+    }
+    return true;
+}
 
 void CEngine::CloseImage() {
     if (imageFile) {
@@ -31,6 +54,12 @@ void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
     const std::size_t comma = text.rfind(',');
     const std::string path = comma == std::string::npos ? text : text.substr(0, comma);
     const long long restart = comma == std::string::npos ? 0 : DecimalValue(text.substr(comma + 1));
+    // The download in progress reads its image and sends from its queue: a second request must
+    // neither reopen the one nor rebuild the other.
+    if (UpgradeInProgress()) {
+        host.AppendLog(Text(TXT_UPGRADE_BUSY));
+        return;
+    }
     if (!serial.IsOpen()) {
         host.AppendLog(Text(138));
         ui.StopTimer(kHandshakeTimer);
@@ -47,11 +76,18 @@ void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
         host.AppendLog(reason.empty() ? Text(277) : Text(277) + " " + reason);
         return;
     }
+    // A larger image would be cut at the area's end and an empty one would leave the handshake
+    // waiting: both are refused before the module is touched.
+    if (!CheckImageSize(path)) {
+        CloseImage();
+        return;
+    }
     OnUpgradeStep(restart != 0 ? 0 : 1);
 }
 
 void CEngine::OnUpgradeStep(int step) {
     rawMode = 0;
+    upgradeRunning = true;
     linkMode = LM_UPGRADE;
     if (step == 0) {
         const auto job = BeginJobBuild();
@@ -152,6 +188,7 @@ void CEngine::OnUpgradeReply(const SApiResult& reply) {
         replyEvent.Set();
         break;
     case 0x834D: // image enabled
+        upgradeRunning = false;
         host.AppendLog(Text(273));
         host.StepProgress(host.GetProgressMax() - pendingQueue.GetCount());
         host.SetJobRunning(false);
