@@ -44,7 +44,7 @@ void CCalyraDlg::ResetPages() {
     logPane->Clear();
     configTabs->setCurrentIndex(0);
     // The engine empties the pages for a load: they hold that module's values from now on.
-    SetPageOwner(engine->pagesNode == CEngine::kPagesLocal ? PO_LOCAL : PO_NODE);
+    SetPageOwner(engine->PagesNode() == CEngine::kPagesLocal ? PO_LOCAL : PO_NODE);
     // New values come: a comparison with a file no longer holds.
     changes->EndComparison();
     changesButton->SetComparing(false);
@@ -194,7 +194,7 @@ void CCalyraDlg::OnImportConfig() {
 }
 
 const CResultList& CCalyraDlg::LastReadValues() const {
-    return pageOwner == PO_NODE ? engine->apiResults : engine->atResults;
+    return engine->LastReadValues(pageOwner == PO_NODE);
 }
 
 void CCalyraDlg::OnShowChanges() {

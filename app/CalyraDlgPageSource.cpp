@@ -31,10 +31,10 @@ SPageSource CCalyraDlg::PageSource() const {
     SPageSource source;
     source.owner = pageOwner;
     source.localPort = comm->PortList()->currentText();
-    if (pageOwner == PO_NODE) source.node = engine->pagesNode;
+    if (pageOwner == PO_NODE) source.node = engine->PagesNode();
     if (pageOwner == PO_LOCAL || pageOwner == PO_NODE) source.mac = networkPage->MacAddressField()->text();
     if (pageOwner == PO_FILE) source.file = pageFile;
-    source.lastRead = Entries(pageOwner == PO_NODE ? engine->apiResults : engine->atResults);
+    source.lastRead = Entries(engine->LastReadValues(pageOwner == PO_NODE));
     return source;
 }
 
@@ -53,7 +53,7 @@ void CCalyraDlg::OnSaveParams() {
     // A save writes into the local module whatever the pages hold: another node's PAN ID, node
     // type and addresses only when the operator says so.
     if (pageOwner == PO_NODE && engine->IsOpen()) {
-        const SCmdResult* localMac = engine->atResults.Find(PT_MID);
+        const SCmdResult* localMac = engine->LastReadValues(false).Find(PT_MID);
         const QString mac = localMac ? QString::fromStdString(localMac->values.front()).trimmed() : QString();
         if (::CustomMessageBox(this, SaveNodeValuesQuestion(PageSource(), mac), QString(), MB_STYLE_YESNO) !=
             MB_RESULT_YES) {
@@ -63,7 +63,7 @@ void CCalyraDlg::OnSaveParams() {
     }
     if (changesButton->ListBeforeWritingAction()->isChecked() && engine->IsOpen()) {
         // What this save sends: the pages against the local module's last read values.
-        const std::vector<CChangeTracker::SRow> rows = changes->PendingRows(engine->atResults);
+        const std::vector<CChangeTracker::SRow> rows = changes->PendingRows(engine->LastReadValues(false));
         if (!rows.empty()) {
             CChangeListDialog list(this, rows, CChangeListDialog::CONFIRM_SAVE);
             if (list.exec() != QDialog::Accepted) return;

@@ -106,24 +106,6 @@ std::string Format(const char* fmt, ...) {
     return out;
 }
 
-std::string FillText(std::string_view text, std::initializer_list<std::string_view> args) {
-    std::string out;
-    auto next = args.begin();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char directive = text[i] == '%' && i + 1 < text.size() ? text[i + 1] : 0;
-        if (directive == '%') {
-            out += '%';
-        } else if (directive == 's' || directive == 'd') {
-            if (next != args.end()) out += *next++;
-        } else {
-            out += text[i];
-            continue;
-        }
-        ++i;
-    }
-    return out;
-}
-
 std::string FormatTimeStamp() {
     std::time_t now = std::time(nullptr);
     std::tm t{};
@@ -137,4 +119,19 @@ std::string UpperCase(std::string_view s) {
     for (char& c : u)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return u;
+}
+
+std::string OneLine(std::string_view s) {
+    std::string out;
+    bool pendingBlank = false;
+    for (char c : s) {
+        if (c == '\r' || c == '\n') {
+            pendingBlank = !out.empty();
+            continue;
+        }
+        if (pendingBlank) out += ' ';
+        pendingBlank = false;
+        out += c;
+    }
+    return out;
 }

@@ -8,6 +8,8 @@
 
 // Carriage returns and line feeds removed from both ends.
 std::string TrimLineEnds(std::string_view s);
+// The text on one line for the log: every run of line-end bytes becomes one blank, none at the ends.
+std::string OneLine(std::string_view s);
 // Leading optionally signed run of digits after leading white space; 0 when none (saturates).
 long long DecimalValue(std::string_view s);
 // Index of the first occurrence of pattern, -1 when none (bytes compared exactly).
@@ -30,10 +32,7 @@ std::string UpperCase(std::string_view s);
 // Case-insensitive equality of ASCII text.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // printf-style formatting into a std::string, for literal formats only (the build refuses a
-// format that is not a literal; string-table texts go through FillText).
+// format that is not a literal; string-table texts go through FillText or FormatText, Texts.h).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-// A text with each "%s" or "%d" replaced by the next argument in order (missing arguments give
-// nothing) and "%%" by "%"; every other character, a lone "%" too, is kept as it is.
-std::string FillText(std::string_view text, std::initializer_list<std::string_view> args);
 // "YYYY-MM-DD hh:mm:ss" of the local time now.
 std::string FormatTimeStamp();

@@ -42,6 +42,7 @@ bool CSimulator::Start(const SSimOptions& o, std::string* error) {
     output = std::make_unique<COutputQueue>(o.seed);
     output->SetLatency(o.latencyMs);
     output->SetLineRate(o.lineRateBaud);
+    ApplyFaults(o.faults);
     boot = CBootLoader();
     cutter.Clear();
     state = ST_TRANSPARENT;
@@ -53,6 +54,7 @@ bool CSimulator::Start(const SSimOptions& o, std::string* error) {
     mutedPrefixes.clear();
     received.clear();
     saveCount = 0;
+    bytesReceived = 0;
     stopRequested = hangUpRequested = hungUp = false;
     aliasPath.clear();
 
@@ -133,7 +135,10 @@ void CSimulator::Run() {
                 std::this_thread::sleep_for(lineTime);
                 g.lock();
             }
-            if (n > 0) Dispatch(buf, static_cast<size_t>(n));
+            if (n > 0) {
+                bytesReceived += n;
+                Dispatch(buf, static_cast<size_t>(n));
+            }
         }
     }
 }
@@ -276,6 +281,8 @@ void CSimulator::OnEscape(bool entering) {
     switch (escapeMode) {
     case ESC_TWO_CHUNKS:
         Reply("OK\r\n");
+        // The repeated "OK" comes after the reader has had time to act on the first.
+        if (doubleOk) Reply("OK\r\n", 3 + output->Random(15));
         break;
     case ESC_ONE_CHUNK:
         Reply("OK\r\nOK\r\n");
@@ -416,6 +423,15 @@ void CSimulator::CorruptChecksums(int n) {
 void CSimulator::SetGarbage(bool on) {
     Locked([&] { output->SetGarbage(on); });
 }
+void CSimulator::SetFaultProfile(const SFaultProfile& profile) {
+    Locked([&] { ApplyFaults(profile); });
+}
+void CSimulator::ApplyFaults(const SFaultProfile& p) {
+    output->SetChunking(p.chunkMax);
+    output->SetLate(p.lateEvery, p.lateMs);
+    output->SetStrayStarts(p.strayStarts);
+    doubleOk = p.doubleOk;
+}
 void CSimulator::SetLineRate(unsigned baud) {
     Locked([&] { output->SetLineRate(baud); });
 }
@@ -522,6 +538,11 @@ bool CSimulator::ImageEnabled() const {
 int CSimulator::BlocksReceived() const {
     std::lock_guard g(lock);
     return boot.Blocks();
+}
+
+long CSimulator::LineBytes() const {
+    std::lock_guard g(lock);
+    return bytesReceived + output->BytesWritten();
 }
 
 void CSimulator::MuteCommands(const std::string& prefix, bool mute) {

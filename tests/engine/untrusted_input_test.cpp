@@ -137,7 +137,7 @@ TEST_F(EngineTest, OnlyARegularFileIsAFirmwareImage) {
         EXPECT_FALSE(ui.IsTimerRunning(CEngine::kHandshakeTimer));
         EXPECT_FALSE(host.jobRunning);
         EXPECT_FALSE(host.progressShown);
-        EXPECT_EQ(engine->imageFile, nullptr);
+        EXPECT_EQ(inside->imageFile, nullptr);
     }
     ui.PumpFor(50);
     EXPECT_EQ(sim.BlocksReceived(), 0);

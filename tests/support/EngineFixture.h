@@ -1,8 +1,9 @@
 #pragma once
 
 // A headless window for engine tests: a recording host, a dispatcher bound to the test thread,
-// the simulator on a pseudo-terminal behind a COM alias in a temporary ports folder, and the
-// engine with shortened timings.
+// the simulator on a pseudo-terminal behind a COM alias in a temporary ports folder (with the
+// fault profile named by $CALYRA_SIM_FAULTS), and the engine with shortened timings.
+#include "EngineTestAccess.h"
 #include "RecordingHost.h"
 #include "Simulator.h"
 
@@ -29,6 +30,8 @@ class EngineTest : public ::testing::Test {
         options.aliasNumber = kAlias;
         options.nodes = 3;
         options.nwsGapMs = 2;
+        std::string error;
+        ASSERT_TRUE(FaultProfileFromEnvironment(options.faults, &error)) << error;
         RestartSim();
         engine = std::make_unique<CEngine>(host, ui, STimings::Fast());
     }
@@ -37,7 +40,7 @@ class EngineTest : public ::testing::Test {
         sim.Stop();
         std::filesystem::remove_all(portsDir);
     }
-    // A fresh module in the transparent state, every fault cleared.
+    // A fresh module in the transparent state, every fault but the profile's cleared.
     void RestartSim() {
         sim.Stop();
         std::string error;
@@ -47,7 +50,7 @@ class EngineTest : public ::testing::Test {
     bool PumpUntil(const std::function<bool()>& pred, int ms = 5000) { return ui.PumpUntil(pred, ms); }
     // Waits until the job of the batch has ended (controls unlocked) and the worker is idle.
     bool JobEnds(int ms = 5000) {
-        return PumpUntil([&] { return !host.jobRunning && engine->pendingQueue.IsEmpty(); }, ms);
+        return PumpUntil([&] { return !host.jobRunning && inside->pendingQueue.IsEmpty(); }, ms);
     }
 
     std::filesystem::path portsDir;
@@ -56,4 +59,10 @@ class EngineTest : public ::testing::Test {
     CUiDispatcher ui;
     CSimulator sim;
     std::unique_ptr<CEngine> engine;
+    // The private state of the engine the test holds now (a test may make a new one):
+    // inside->linkMode, inside->PostWorker(...).
+    struct SInside {
+        const std::unique_ptr<CEngine>& engine;
+        CEngineTestAccess operator->() const { return CEngineTestAccess(*engine); }
+    } inside{engine};
 };

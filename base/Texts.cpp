@@ -1,7 +1,5 @@
 #include "Texts.h"
 
-#include "TextUtil.h"
-
 #include <mutex>
 
 namespace {
@@ -134,8 +132,11 @@ const std::map<int, std::string> kEnglish = {
     {TXT_RECORD_TOO_LONG, "Command too long for a record, not queued: %s"},
     {TXT_PORT_VANISHED, "The port %s has vanished."},
     {TXT_OPENED_DEVICE, "%s is %s"},
+    {TXT_LATE_REPLY, "Ignored a late or unexpected reply: %s"},
     {TXT_UPGRADE_BUSY, "An upgrade is in progress: the new request was refused."},
     {TXT_IMAGE_EMPTY, "The image %s is empty: nothing was sent."},
+    {TXT_IMAGE_TOO_LARGE,
+     "The image %s has %d bytes, more than the %d bytes the module takes: nothing was sent."},
     {TXT_VALUES_OF_LOCAL, "Values shown: local module on %1, MAC %2"},
     {TXT_VALUES_OF_NODE, "Values shown: node %1, MAC %2"},
     {TXT_VALUES_OF_NONE, "Values shown: none loaded"},
@@ -146,8 +147,6 @@ const std::map<int, std::string> kEnglish = {
     {TXT_SAVE_NOT_WRITTEN, "Save Params cancelled: nothing was written to the local module."},
     {TXT_CLICK_NOT_RUN, "The value was out of range and was corrected to %1; \"%2\" was not run: check the "
                         "value and click it again."},
-    {TXT_IMAGE_TOO_LARGE,
-     "The image %s has %d bytes, more than the %d bytes the module takes: nothing was sent."},
     {TXT_PENDING_COUNT, "Changes: %d"},
     {TXT_PENDING_TIP, "Values Save Params writes: they differ from the module's last read values"},
     {TXT_SHOW_CHANGES, "Show Changes..."},
@@ -201,6 +200,24 @@ std::vector<int> SetTextTable(const std::map<int, std::string>& table) {
     std::lock_guard<std::mutex> g(tableLock);
     active = std::move(next);
     return refused;
+}
+
+std::string FillText(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    auto next = args.begin();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char directive = text[i] == '%' && i + 1 < text.size() ? text[i + 1] : 0;
+        if (directive == '%') {
+            out += '%';
+        } else if (directive == 's' || directive == 'd') {
+            if (next != args.end()) out += *next++;
+        } else {
+            out += text[i];
+            continue;
+        }
+        ++i;
+    }
+    return out;
 }
 
 std::string FormatText(int id, std::initializer_list<std::string_view> args) {

@@ -14,6 +14,9 @@ std::string Text(int id);
 // English text instead, so no translation can make a substitution read arguments that are not
 // there. Returns the IDs of the entries refused so.
 std::vector<int> SetTextTable(const std::map<int, std::string>& table);
+// A text with each "%s" or "%d" replaced by the next argument in order (missing arguments give
+// nothing) and "%%" by "%"; every other character, a lone "%" too, is kept as it is.
+std::string FillText(std::string_view text, std::initializer_list<std::string_view> args);
 // The text of id with each "%s" or "%d" replaced by the next argument (numbers are passed as
 // text) and "%%" by "%". Texts are never used as printf formats.
 std::string FormatText(int id, std::initializer_list<std::string_view> args);
@@ -40,6 +43,7 @@ enum ETextId : int {
     TXT_RECORD_TOO_LONG = 285,         // "Command too long for a record, not queued: %s"
     TXT_PORT_VANISHED = 286,           // "The port %s has vanished."
     TXT_OPENED_DEVICE = 287,           // "%s is %s"
+    TXT_LATE_REPLY = 300,              // "Ignored a late or unexpected reply: %s"
     TXT_UPGRADE_BUSY = 320,            // "An upgrade is in progress: the new request was refused."
     TXT_IMAGE_EMPTY = 321,             // "The image %s is empty: nothing was sent."
     TXT_IMAGE_TOO_LARGE = 322,         // "The image %s has %d bytes, more than the %d ..."
