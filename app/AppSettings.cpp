@@ -31,6 +31,10 @@ bool CAppSettings::HexShow() const {
     return file.ReadInt(kSection, "HexShow", 1) != 0;
 }
 
+bool CAppSettings::ShowChangeList() const {
+    return file.ReadInt(kSection, "ShowChangeList", 0) != 0;
+}
+
 bool CAppSettings::Write(const char* key, int value) {
     if (file.WriteText(kSection, key, std::to_string(value))) return true;
     if (lastError.empty()) lastError = file.LastError();
@@ -40,6 +44,11 @@ bool CAppSettings::Write(const char* key, int value) {
 bool CAppSettings::SaveLanguage(int index) {
     lastError.clear();
     return Write("LANGUAGE", index);
+}
+
+bool CAppSettings::SaveShowChangeList(bool show) {
+    lastError.clear();
+    return Write("ShowChangeList", show ? 1 : 0);
 }
 
 bool CAppSettings::SaveOnClose(bool displayPacket, bool hexShow,

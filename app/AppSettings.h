@@ -28,9 +28,13 @@ class CAppSettings {
     int Language() const;       // "LANGUAGE": 0 Chinese, 1 English (default)
     bool DisplayPacket() const; // "DisPlayPacket", default on
     bool HexShow() const;       // "HexShow", default on
+    // "ShowChangeList", default off: Save Params lists the pending changes before it writes them.
+    bool ShowChangeList() const;
 
     // The language change writes only "LANGUAGE".
     bool SaveLanguage(int index);
+    // Written when the operator switches it, so that it holds also without a regular close.
+    bool SaveShowChangeList(bool show);
 
     // The close request: "DisPlayPacket", "HexShow", then the console page's keys, which it
     // writes itself through the store it is given (saveConsole may be empty). Every key is

@@ -2,6 +2,8 @@
 
 #include "AdvConfigDialog.h"
 #include "BaseConfigDialog.h"
+#include "ChangeTracker.h"
+#include "ChangesButton.h"
 #include "CmdConfigDialog.h"
 #include "CommSettings.h"
 #include "EncryptConfigDialog.h"
@@ -25,6 +27,7 @@
 #include "UiText.h"
 #include "WaitDialog.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
@@ -190,13 +193,20 @@ QWidget* CCalyraDlg::BuildActionGroup() {
     auto* group = new QGroupBox(UiCaption(kTemplate, 1055, "Action"), this);
     loadButton = MakeButton(group, 1008, "&Load Params", "loadButton");
     saveButton = MakeButton(group, 1010, "&Save Params", "saveButton");
+    // The count of pending changes stands right beside the button that writes them, and follows
+    // it in the tab order.
+    changesButton = new CChangesButton(group);
     restartButton = MakeButton(group, 1012, "&Restart", "restartButton");
     factoryButton = MakeButton(group, 1013, "&Factory", "factoryButton");
     importButton = MakeButton(group, 1014, "&Import Config", "importButton");
     exportButton = MakeButton(group, 1015, "E&xport Config", "exportButton");
     auto* grid = new QGridLayout(group);
     grid->addWidget(loadButton, 0, 0);
-    grid->addWidget(saveButton, 0, 1);
+    auto* saveRow = new QHBoxLayout;
+    saveRow->setSpacing(2);
+    saveRow->addWidget(saveButton, 1);
+    saveRow->addWidget(changesButton);
+    grid->addLayout(saveRow, 0, 1);
     grid->addWidget(restartButton, 0, 2);
     grid->addWidget(factoryButton, 1, 0);
     grid->addWidget(importButton, 1, 1);
@@ -238,6 +248,11 @@ void CCalyraDlg::BuildPages() {
     configTabs->addTab(encryptPage, UiText(171));
     configTabs->addTab(consolePage, UiText(172));
     configTabs->setCurrentIndex(0);
+
+    changes = new CChangeTracker({networkPage, advancedPage, ioPage, encryptPage},
+                                 [this]() -> const CResultList& { return LastReadValues(); }, this);
+    for (QWidget* page : std::initializer_list<QWidget*>{networkPage, advancedPage, ioPage, encryptPage})
+        changes->Watch(page);
 }
 
 void CCalyraDlg::AddShortcuts() {
@@ -254,6 +269,14 @@ void CCalyraDlg::AddShortcuts() {
 void CCalyraDlg::ConnectEngine() {
     connect(loadButton, &QPushButton::clicked, this, [this] { engine->LoadParams(); });
     connect(saveButton, &QPushButton::clicked, this, &CCalyraDlg::OnSaveParams);
+    connect(changes, &CChangeTracker::pendingChanged, changesButton, &CChangesButton::SetCount);
+    connect(changesButton->ShowListAction(), &QAction::triggered, this, &CCalyraDlg::OnShowChanges);
+    connect(changesButton->ListBeforeWritingAction(), &QAction::toggled, this, &CCalyraDlg::SetListBeforeWriting);
+    connect(changesButton->CompareAction(), &QAction::triggered, this, &CCalyraDlg::OnCompareWithFile);
+    connect(changesButton->EndComparisonAction(), &QAction::triggered, this, [this] {
+        changes->EndComparison();
+        changesButton->SetComparing(false);
+    });
     connect(restartButton, &QPushButton::clicked, this, [this] { engine->RestartModule(); });
     connect(factoryButton, &QPushButton::clicked, this, [this] { engine->FactoryReset(); });
     connect(importButton, &QPushButton::clicked, this, &CCalyraDlg::OnImportConfig);
@@ -282,6 +305,12 @@ void CCalyraDlg::RestoreSettings() {
     logPane->SetDisplayPacket(settings.DisplayPacket());
     logPane->SetHexShow(settings.HexShow());
     consolePage->LoadSettings(settings.Store());
+    changesButton->ListBeforeWritingAction()->setChecked(settings.ShowChangeList());
+}
+
+void CCalyraDlg::SetListBeforeWriting(bool on) {
+    if (on == settings.ShowChangeList()) return;
+    if (!settings.SaveShowChangeList(on)) CEngine::DebugTrace("[ERROR]", "%s", settings.LastError().c_str());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -306,9 +335,8 @@ void CCalyraDlg::OnOpenCom() {
     comm->SetPortOpen(true);
     comm->OpenButton()->setText(UiText(163));
     AppendLog(UiText(225));
-    AppendLog(QString::fromStdString(Format(Text(TXT_OPENED_DEVICE).c_str(),
-                                            comm->PortList()->currentText().toStdString().c_str(),
-                                            engine->DevicePath().c_str())));
+    AppendLog(QString::fromStdString(FormatText(
+        TXT_OPENED_DEVICE, {comm->PortList()->currentText().toStdString(), engine->DevicePath()})));
     if (const std::string& note = engine->LowLatencyNote(); !note.empty())
         AppendLog(QString::fromStdString(FillText(Text(TXT_LOW_LATENCY), {engine->DevicePath(), note})));
     if (const std::string warning = ModemManagerWarning(engine->DevicePath()); !warning.empty())
@@ -399,6 +427,7 @@ void CCalyraDlg::LockActionButtons(bool lock) {
 }
 
 void CCalyraDlg::SetJobRunning(bool running) {
+    changes->Schedule(); // a job's end: what was read or written
     if (deviceTabs->currentIndex() == 0) LockActionButtons(running);
     // Only the tabs: the pages themselves stay usable while a job runs. The other tabs are
     // disabled too, so that Ctrl+Tab inside a page cannot change the page either.

@@ -17,6 +17,9 @@
 #include <memory>
 
 class CAdvConfigDialog;
+class CChangeTracker;
+class CChangesButton;
+class CResultList;
 class CBaseConfigDialog;
 class CCmdConfigDialog;
 class CCommSettings;
@@ -56,6 +59,13 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     void LockActionButtons(bool lock);
     void OnImportConfig();
     void OnExportConfig();
+    // The pending changes as a list (menu of the changes button).
+    void OnShowChanges();
+    // Marks the differences between the pages and a parameter set file; the pages stay as they are.
+    void OnCompareWithFile();
+    // The values last read from the module whose values the pages hold (a node's for its remote
+    // write, else the local module's): what the marks and the count compare the pages with.
+    const CResultList& LastReadValues() const;
     // One tick of the port list refresh (timer 5).
     void RefreshPortList();
     // The "<<" / ">>" button.
@@ -87,7 +97,8 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     // shows the same.
     SPageSource PageSource() const;
     // Save Params: while the pages hold a node's values, the local save asks first (naming both);
-    // No writes nothing.
+    // No writes nothing. With "Show the List Before Writing" on and writes pending, the list of
+    // what this save sends comes before it is sent.
     void OnSaveParams();
 
     // ---- IMainDlg ----
@@ -140,6 +151,8 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     QPushButton* FactoryButton() const { return factoryButton; }
     QPushButton* ImportButton() const { return importButton; }
     QPushButton* ExportButton() const { return exportButton; }
+    CChangesButton* ChangesButton() const { return changesButton; }
+    CChangeTracker* Changes() const { return changes; }
     CBaseConfigDialog* NetworkPage() const { return networkPage; }
     CAdvConfigDialog* AdvancedPage() const { return advancedPage; }
     CIOConfigDialog* IoPage() const { return ioPage; }
@@ -171,6 +184,7 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     void StartLogFile();
     void TellSettingsLocation();
     QString ChooseConfigFile(bool save);
+    void SetListBeforeWriting(bool on);
     void SetPageOwner(EPageOwner owner, const QString& file = QString());
     void ShowPageSource();
     int AskPinNumber(const QString& device, int current);
@@ -212,6 +226,8 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     QPushButton* importButton = nullptr;   // 1014
     QPushButton* exportButton = nullptr;   // 1015
     QPushButton* collapseButton = nullptr; // 1057
+    CChangesButton* changesButton = nullptr;
+    CChangeTracker* changes = nullptr;
     QFrame* logLine = nullptr;             // 1058
     QLabel* pageSourceLabel = nullptr;     // whose values the pages hold
     CLocalDialog* localPage = nullptr;

@@ -4,6 +4,9 @@
 
 #include "AdvConfigDialog.h"
 #include "BaseConfigDialog.h"
+#include "ChangeListDialog.h"
+#include "ChangeTracker.h"
+#include "ChangesButton.h"
 #include "CommSettings.h"
 #include "ConfigFile.h"
 #include "EncryptConfigDialog.h"
@@ -15,9 +18,13 @@
 #include "MessageBoxCustom.h"
 #include "ParamCatalogue.h"
 #include "RemoteDialog.h"
+#include "TextUtil.h"
+#include "Texts.h"
 #include "UiText.h"
 #include "WaitDialog.h"
 
+#include <QAction>
+#include <QFile>
 #include <QFileDialog>
 #include <QTabWidget>
 
@@ -38,6 +45,9 @@ void CCalyraDlg::ResetPages() {
     configTabs->setCurrentIndex(0);
     // The engine empties the pages for a load: they hold that module's values from now on.
     SetPageOwner(engine->PagesNode() == CEngine::kPagesLocal ? PO_LOCAL : PO_NODE);
+    // New values come: a comparison with a file no longer holds.
+    changes->EndComparison();
+    changesButton->SetComparing(false);
 }
 
 void CCalyraDlg::CollectParamList(std::vector<SCmdItem>& list) {
@@ -47,6 +57,7 @@ void CCalyraDlg::CollectParamList(std::vector<SCmdItem>& list) {
 }
 
 void CCalyraDlg::SetParam(int code, const std::string& value) {
+    changes->Schedule(); // a value read (or imported) is compared with the last read ones
     const SParamInfo* info = FindParam(code);
     if (!info) return;
     switch (info->page) {
@@ -73,9 +84,11 @@ void CCalyraDlg::SetPinCaptions(bool numbered) {
 }
 void CCalyraDlg::EnableSleepSettings(bool enable) {
     advancedPage->EnableSleepSettings(enable);
+    changes->Schedule(); // the sleep times are given or not
 }
 void CCalyraDlg::HideLinkKey(bool hide) {
     encryptPage->HideLinkKey(hide);
+    changes->Schedule();
 }
 
 void CCalyraDlg::SetSoftVersion(const std::string& text) {
@@ -115,6 +128,8 @@ int CCalyraDlg::GetProgressMax() {
 }
 void CCalyraDlg::StepProgress(int position) {
     progress->StepProgress(position);
+    // Every result steps the progress: a read value stored, a written one remembered.
+    changes->Schedule();
 }
 bool CCalyraDlg::IsProgressShown() {
     return progress->IsProgressShown() != 0;
@@ -161,13 +176,46 @@ void CCalyraDlg::OnExportConfig() {
 void CCalyraDlg::OnImportConfig() {
     const QString path = chooseFile(false);
     if (path.isEmpty()) return;
+    std::vector<std::string> messages;
     const bool found = ::ImportConfig(
-        path.toStdString(),
+        QFile::encodeName(path).toStdString(),
         [this, &path] {
             ResetPages();
             SetPageOwner(PO_FILE, path);
         },
-        [this](const SCmdResult& r) { engine->ApplyResult(r); });
+        [this](const SCmdResult& r) { engine->ApplyResult(r); }, &messages);
+    for (const std::string& m : messages)
+        AppendLog(QString::fromStdString(m));
     if (!found) SetPageOwner(PO_NONE); // a foreign file leaves the pages empty
-    if (found) ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
+    if (found)
+        ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
+    else if (!messages.empty())
+        ::CustomMessageBox(this, QString::fromStdString(messages.front()), QString(), MB_STYLE_OK);
+}
+
+const CResultList& CCalyraDlg::LastReadValues() const {
+    return engine->LastReadValues(pageOwner == PO_NODE);
+}
+
+void CCalyraDlg::OnShowChanges() {
+    changes->Refresh();
+    CChangeListDialog list(this, changes->PendingRows(), CChangeListDialog::SHOW_ONLY);
+    list.exec();
+}
+
+void CCalyraDlg::OnCompareWithFile() {
+    const QString path = chooseFile(false);
+    if (path.isEmpty()) return;
+    // The import's own reader, with its messages (a file that cannot be read, a value not taken).
+    std::vector<std::string> messages;
+    const std::vector<SCmdResult> values = ReadConfigFile(QFile::encodeName(path).toStdString(), &messages);
+    for (const std::string& m : messages)
+        AppendLog(QString::fromStdString(m));
+    const int differences = changes->Compare(values);
+    changesButton->SetComparing(changes->Comparing());
+    const std::string file = path.toStdString();
+    if (!changes->Comparing())
+        AppendLog(FormatText(TXT_COMPARE_EMPTY, {file}));
+    else
+        AppendLog(FormatText(TXT_COMPARED, {file, std::to_string(differences)}));
 }

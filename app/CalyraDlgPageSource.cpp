@@ -3,12 +3,16 @@
 #include "CalyraDlg.h"
 
 #include "BaseConfigDialog.h"
+#include "ChangeListDialog.h"
+#include "ChangeTracker.h"
+#include "ChangesButton.h"
 #include "CommSettings.h"
 #include "Engine.h"
 #include "MessageBoxCustom.h"
 #include "ParamCatalogue.h"
 #include "UiText.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +34,7 @@ SPageSource CCalyraDlg::PageSource() const {
     if (pageOwner == PO_NODE) source.node = engine->PagesNode();
     if (pageOwner == PO_LOCAL || pageOwner == PO_NODE) source.mac = networkPage->MacAddressField()->text();
     if (pageOwner == PO_FILE) source.file = pageFile;
-    source.lastRead = Entries(pageOwner == PO_NODE ? engine->NodeResults() : engine->LocalResults());
+    source.lastRead = Entries(engine->LastReadValues(pageOwner == PO_NODE));
     return source;
 }
 
@@ -38,6 +42,7 @@ void CCalyraDlg::SetPageOwner(EPageOwner owner, const QString& file) {
     pageOwner = owner;
     pageFile = owner == PO_FILE ? file : QString();
     ShowPageSource();
+    changes->Schedule(); // compared with another module's values now
 }
 
 void CCalyraDlg::ShowPageSource() {
@@ -48,15 +53,20 @@ void CCalyraDlg::OnSaveParams() {
     // A save writes into the local module whatever the pages hold: another node's PAN ID, node
     // type and addresses only when the operator says so.
     if (pageOwner == PO_NODE && engine->IsOpen()) {
-        QString mac;
-        const CResultList& local = engine->LocalResults();
-        for (int i = 0; i < local.Size() && mac.isEmpty(); ++i)
-            if (local[i].type == PT_MID && !local[i].values.empty())
-                mac = QString::fromStdString(local[i].values.front()).trimmed();
+        const SCmdResult* localMac = engine->LastReadValues(false).Find(PT_MID);
+        const QString mac = localMac ? QString::fromStdString(localMac->values.front()).trimmed() : QString();
         if (::CustomMessageBox(this, SaveNodeValuesQuestion(PageSource(), mac), QString(), MB_STYLE_YESNO) !=
             MB_RESULT_YES) {
             AppendLog(UiText(TXT_SAVE_NOT_WRITTEN));
             return;
+        }
+    }
+    if (changesButton->ListBeforeWritingAction()->isChecked() && engine->IsOpen()) {
+        // What this save sends: the pages against the local module's last read values.
+        const std::vector<CChangeTracker::SRow> rows = changes->PendingRows(engine->LastReadValues(false));
+        if (!rows.empty()) {
+            CChangeListDialog list(this, rows, CChangeListDialog::CONFIRM_SAVE);
+            if (list.exec() != QDialog::Accepted) return;
         }
     }
     engine->SaveParams();

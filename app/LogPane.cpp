@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -66,7 +67,11 @@ void CLogPane::AppendLog(const QString& text) {
 }
 
 void CLogPane::AppendOnUiThread(const QString& text) {
-    if (LineCount() > kMaxLines) edit->clear();
+    if (LineCount() > kMaxLines) {
+        waiting.clear();
+        waitingLines = 0;
+        clearFirst = true;
+    }
     // The text field keeps "\n" line ends: CR LF inside a message is one line break, and a lone CR
     // (raw received text) is no line break, as in a plain text field.
     QString message = text;
@@ -74,22 +79,56 @@ void CLogPane::AppendOnUiThread(const QString& text) {
     const QString entry = "[" + QString::fromStdString(FormatTimeStamp()) + "]\n" + message + "\n";
     // The pane keeps 256 lines; the file keeps everything.
     AppendToProcessLog(entry.toStdString());
+    waiting << entry;
+    waitingLines += int(entry.count('\n'));
+    if (!sliceScheduled) {
+        sliceScheduled = true;
+        QMetaObject::invokeMethod(
+            this, [this] { DrawSlice(kSliceMs); }, Qt::QueuedConnection);
+    }
+}
+
+void CLogPane::DrawSlice(int budgetMs) {
+    sliceScheduled = false;
+    if (clearFirst) edit->clear();
+    clearFirst = false;
+    if (waiting.isEmpty()) return;
+    QElapsedTimer clock;
+    clock.start();
     QTextCursor cursor(edit->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(entry);
+    do {
+        const QString entry = waiting.takeFirst();
+        waitingLines -= int(entry.count('\n'));
+        cursor.insertText(entry);
+    } while (!waiting.isEmpty() && (budgetMs < 0 || clock.elapsed() < budgetMs));
     edit->setTextCursor(cursor);
     edit->ensureCursorVisible();
+    if (!waiting.isEmpty()) {
+        sliceScheduled = true;
+        QMetaObject::invokeMethod(
+            this, [this] { DrawSlice(kSliceMs); }, Qt::QueuedConnection);
+    }
+}
+
+void CLogPane::Flush() {
+    if (QThread::currentThread() != thread()) return;
+    if (clearFirst || !waiting.isEmpty()) DrawSlice(-1);
 }
 
 void CLogPane::Clear() {
+    waiting.clear();
+    waitingLines = 0;
+    clearFirst = false;
     edit->clear();
 }
 
 int CLogPane::LineCount() const {
-    return edit->document()->blockCount();
+    return (clearFirst ? 1 : edit->document()->blockCount()) + waitingLines;
 }
 
 QString CLogPane::Text() const {
+    const_cast<CLogPane*>(this)->Flush();
     return edit->toPlainText();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QString>
+#include <QStringList>
 
 class QCheckBox;
 class QLabel;
@@ -20,11 +21,19 @@ class CLogPane : public QGroupBox {
 
     // Appends one entry "[YYYY-MM-DD hh:mm:ss]" CR LF text CR LF. Safe from any thread: a call
     // from another thread is queued to the window thread, and an entry is appended as a whole.
+    // The entry is drawn a moment later, in slices of at most kSliceMs of drawing, so that a flood
+    // of received data never holds the window thread; entries the line rule would drop anyway
+    // are never drawn.
     void AppendLog(const QString& text);
     void Clear();
-    // Lines as the text field counts them (an empty pane has one).
+    // Lines as the text field counts them (an empty pane has one), entries not yet drawn included.
     int LineCount() const;
+    // The pane's text; entries not yet drawn are drawn first.
     QString Text() const;
+    // Draws every entry not yet drawn.
+    void Flush();
+
+    static constexpr int kSliceMs = 20;
 
     // Restores the two boxes (start-up) and applies their rules as a click would.
     void SetDisplayPacket(bool on);
@@ -49,6 +58,13 @@ class CLogPane : public QGroupBox {
   private:
     void AppendOnUiThread(const QString& text);
     void ApplyDisplayPacket(bool on);
+    // Draws waiting entries for at most budgetMs (one entry at least), then schedules the rest.
+    void DrawSlice(int budgetMs);
+
+    QStringList waiting;     // entries not yet drawn, oldest first
+    int waitingLines = 0;    // line breaks they add
+    bool clearFirst = false; // the line rule dropped the drawn history: clear before drawing
+    bool sliceScheduled = false;
 
     QPlainTextEdit* edit = nullptr;
     QPushButton* clearButton = nullptr;

@@ -165,6 +165,8 @@ const std::map<int, std::string> kEnglish = {
     {419, "%d node(s) found."},
     {TXT_UPGRADE_BUSY, "An upgrade is in progress: the new request was refused."},
     {TXT_IMAGE_EMPTY, "The image %s is empty: nothing was sent."},
+    {TXT_IMAGE_TOO_LARGE,
+     "The image %s has %d bytes, more than the %d bytes the module takes: nothing was sent."},
     {TXT_VALUES_OF_LOCAL, "Values shown: local module on %1, MAC %2"},
     {TXT_VALUES_OF_NODE, "Values shown: node %1, MAC %2"},
     {TXT_VALUES_OF_NONE, "Values shown: none loaded"},
@@ -204,6 +206,32 @@ const std::map<int, std::string> kEnglish = {
     {TXT_LANGUAGE_NOT_SAVED, "The language could not be stored in %s: %s. The program is not restarted."},
     {TXT_LOW_LATENCY, "%s: low-latency mode on (%s)."},
     {TXT_PIN_TAKEN, "%s is already the alias of %s, which is present."},
+    {TXT_PENDING_COUNT, "Changes: %d"},
+    {TXT_PENDING_TIP, "Values Save Params writes: they differ from the module's last read values"},
+    {TXT_SHOW_CHANGES, "Show Changes..."},
+    {TXT_LIST_BEFORE_WRITING, "Show the List Before Writing"},
+    {TXT_COMPARE_FILE, "Compare with a File..."},
+    {TXT_CLEAR_COMPARISON, "Clear the Comparison"},
+    {TXT_PENDING_TITLE, "Pending Changes"},
+    {TXT_COLUMN_PARAMETER, "Parameter"},
+    {TXT_COLUMN_MODULE, "Module Value"},
+    {TXT_COLUMN_NEW, "New Value"},
+    {TXT_WRITE, "Write"},
+    {TXT_CANCEL, "Cancel"},
+    {TXT_CLOSE, "Close"},
+    {TXT_NOT_READ, "(not read)"},
+    {TXT_MODULE_VALUE_TIP, "Module value: %s"},
+    {TXT_FILE_VALUE_TIP, "File value: %s"},
+    {TXT_COMPARED, "Compared with %s: %d differences."},
+    {TXT_COMPARE_EMPTY, "%s holds no parameter to compare."},
+    {TXT_NOTHING_PENDING, "No pending changes: the pages hold the module's values."},
+    {TXT_NOT_READ_TIP, "Not read from the module: Save Params writes it"},
+    {TXT_VALUE_LINE_BREAK, "%s: a value with a line break or a NUL character is not used!"},
+    {TXT_COMMAND_LINE_BREAK,
+     "A text command may not hold a line break or a NUL character (New Line adds the line end)!"},
+    {TXT_IMPORT_FAILED, "Import Failed! %s"},
+    {TXT_NOT_REGULAR_FILE, "%s is not a regular file."},
+    {TXT_FILE_TOO_LARGE, "%s is larger than %d bytes."},
 };
 
 std::mutex tableLock; // guards active (replaced once at start-up, read everywhere)
@@ -216,11 +244,62 @@ std::string Text(int id) {
     return it == active.end() ? std::string() : it->second;
 }
 
-void SetTextTable(const std::map<int, std::string>& table) {
+std::vector<int> SetTextTable(const std::map<int, std::string>& table) {
+    std::vector<int> refused;
+    std::map<int, std::string> next = kEnglish;
+    for (const auto& [id, text] : table) {
+        const auto english = kEnglish.find(id);
+        const std::vector<std::string> expected =
+            english == kEnglish.end() ? std::vector<std::string>() : TextConversions(english->second);
+        if (TextConversions(text) == expected)
+            next[id] = text;
+        else
+            refused.push_back(id);
+    }
     std::lock_guard<std::mutex> g(tableLock);
-    active = kEnglish;
-    for (const auto& [id, text] : table)
-        active[id] = text;
+    active = std::move(next);
+    return refused;
+}
+
+std::string FillText(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    auto next = args.begin();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char directive = text[i] == '%' && i + 1 < text.size() ? text[i + 1] : 0;
+        if (directive == '%') {
+            out += '%';
+        } else if (directive == 's' || directive == 'd') {
+            if (next != args.end()) out += *next++;
+        } else {
+            out += text[i];
+            continue;
+        }
+        ++i;
+    }
+    return out;
+}
+
+std::string FormatText(int id, std::initializer_list<std::string_view> args) {
+    return FillText(Text(id), args);
+}
+
+std::vector<std::string> TextConversions(std::string_view text) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') continue;
+        if (i + 1 < text.size() && text[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        // Flags, width, precision and length as printf reads them, then the conversion itself.
+        std::size_t end = i + 1;
+        while (end < text.size() && std::string_view("-+ #0123456789.*hlLqjzt'").find(text[end]) != std::string_view::npos)
+            ++end;
+        if (end < text.size()) ++end;
+        out.emplace_back(text.substr(i, end - i));
+        i = end - 1;
+    }
+    return out;
 }
 
 const std::map<int, std::string>& BuiltinEnglishTexts() {

@@ -1,13 +1,27 @@
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // The numbered string table. Text returns a copy, so a later table change never invalidates it. English is built in; the program replaces entries from the
 // language bundle it loads at start-up. Missing entries fall back to English.
 std::string Text(int id);
-// Replaces the active table (entries not given keep the built-in English text).
-void SetTextTable(const std::map<int, std::string>& table);
+// Replaces the active table (entries not given keep the built-in English text). An entry whose
+// conversions ("%s", "%d", ... in order) differ from those of its built-in English text keeps the
+// English text instead, so no translation can make a substitution read arguments that are not
+// there. Returns the IDs of the entries refused so.
+std::vector<int> SetTextTable(const std::map<int, std::string>& table);
+// A text with each "%s" or "%d" replaced by the next argument in order (missing arguments give
+// nothing) and "%%" by "%"; every other character, a lone "%" too, is kept as it is.
+std::string FillText(std::string_view text, std::initializer_list<std::string_view> args);
+// The text of id with each "%s" or "%d" replaced by the next argument (numbers are passed as
+// text) and "%%" by "%". Texts are never used as printf formats.
+std::string FormatText(int id, std::initializer_list<std::string_view> args);
+// The conversions of a printf-style text in order, "%%" left out ("%s is %d" gives "%s", "%d").
+std::vector<std::string> TextConversions(std::string_view text);
 // The built-in English table.
 const std::map<int, std::string>& BuiltinEnglishTexts();
 
@@ -32,7 +46,7 @@ enum ETextId : int {
     TXT_LATE_REPLY = 300,              // "Ignored a late or unexpected reply: %s"
     TXT_UPGRADE_BUSY = 320,            // "An upgrade is in progress: the new request was refused."
     TXT_IMAGE_EMPTY = 321,             // "The image %s is empty: nothing was sent."
-    TXT_IMAGE_TOO_LARGE = 322,         // "The image %s has %lld bytes, more than the %lld ..."
+    TXT_IMAGE_TOO_LARGE = 322,         // "The image %s has %d bytes, more than the %d ..."
     TXT_VALUES_OF_LOCAL = 323,         // "Values shown: local module on %1, MAC %2"
     TXT_VALUES_OF_NODE = 324,          // "Values shown: node %1, MAC %2"
     TXT_VALUES_OF_NONE = 325,          // "Values shown: none loaded"
@@ -75,4 +89,30 @@ enum ETextId : int {
     TXT_LANGUAGE_NOT_SAVED = 374,
     TXT_LOW_LATENCY = 375,
     TXT_PIN_TAKEN = 376,
+    // Pending changes and the comparison with a parameter set file.
+    TXT_PENDING_COUNT = 450, // "Changes: %d"
+    TXT_PENDING_TIP = 451, // "Values Save Params writes: they differ from the module's last read values"
+    TXT_SHOW_CHANGES = 452, // "Show Changes..."
+    TXT_LIST_BEFORE_WRITING = 453, // "Show the List Before Writing"
+    TXT_COMPARE_FILE = 454, // "Compare with a File..."
+    TXT_CLEAR_COMPARISON = 455, // "Clear the Comparison"
+    TXT_PENDING_TITLE = 456, // "Pending Changes"
+    TXT_COLUMN_PARAMETER = 457, // "Parameter"
+    TXT_COLUMN_MODULE = 458, // "Module Value"
+    TXT_COLUMN_NEW = 459, // "New Value"
+    TXT_WRITE = 460, // "Write"
+    TXT_CANCEL = 461, // "Cancel"
+    TXT_CLOSE = 462, // "Close"
+    TXT_NOT_READ = 463, // "(not read)"
+    TXT_MODULE_VALUE_TIP = 464, // "Module value: %s"
+    TXT_FILE_VALUE_TIP = 465, // "File value: %s"
+    TXT_COMPARED = 466, // "Compared with %s: %d differences."
+    TXT_COMPARE_EMPTY = 467, // "%s holds no parameter to compare."
+    TXT_NOTHING_PENDING = 468, // "No pending changes: the pages hold the module's values."
+    TXT_NOT_READ_TIP = 469, // "Not read from the module: Save Params writes it"
+    TXT_VALUE_LINE_BREAK = 470,        // "%s: a value with a line break or a NUL character is not used!"
+    TXT_COMMAND_LINE_BREAK = 471,      // "A text command may not hold a line break or a NUL character ..."
+    TXT_IMPORT_FAILED = 472,           // "Import Failed! %s"
+    TXT_NOT_REGULAR_FILE = 473,        // "%s is not a regular file."
+    TXT_FILE_TOO_LARGE = 474,          // "%s is larger than %d bytes."
 };

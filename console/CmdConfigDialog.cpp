@@ -156,10 +156,13 @@ bool CCmdConfigDialog::BuildPayload(SCommandPayload& payload) const {
     case SCommandPayload::PAYLOAD_OK:
         return true;
     case SCommandPayload::PAYLOAD_TOO_LONG:
-        Log(UiText(TXT_COMMAND_TOO_LONG).replace("%d", QString::number(payload.limit)));
+        Log(QString::fromStdString(FormatText(TXT_COMMAND_TOO_LONG, {std::to_string(payload.limit)})));
         return false;
     case SCommandPayload::PAYLOAD_HEX_INVALID:
         Log(UiText(TXT_HEX_INVALID));
+        return false;
+    case SCommandPayload::PAYLOAD_LINE_BREAK:
+        Log(UiText(TXT_COMMAND_LINE_BREAK));
         return false;
     }
     return false;

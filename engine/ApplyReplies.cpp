@@ -1,6 +1,7 @@
 // Status lines of command outcomes and the routing of read values to the pages and views.
 #include "Engine.h"
 #include "ParamCatalogue.h"
+#include "ReplyValidity.h"
 #include "TextUtil.h"
 #include "Texts.h"
 
@@ -46,10 +47,18 @@ void CEngine::ApplyResult(const SCmdResult& result) {
     } else if (type == PT_SRS) {
         if (DecimalValue(v) != 0) linkMode = LM_IDLE;
     } else if (type == PT_NWS) {
-        if (result.values.size() >= 4)
-            host.AddNode(result.values[1], result.values[0], result.values[2], result.values[3]);
+        std::vector<std::string> f;
+        std::string why;
+        if (CheckSearchRecord(result.values, f, why))
+            host.AddNode(f[1], f[0], f[2], f[3]);
+        else
+            DebugTrace("[WARN]", "Search record not listed: %s", why.c_str());
     } else if (type >= PT_IPR && type <= PT_TLK) {
-        host.SetParam(type, v);
+        // Nothing that could end a command early reaches a page (a module's reply or an import).
+        if (HasLineBreak(v))
+            host.AppendLog(FormatText(TXT_VALUE_LINE_BREAK, {ParamCaption(type)}));
+        else
+            host.SetParam(type, v);
     }
 }
 

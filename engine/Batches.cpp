@@ -2,6 +2,7 @@
 // every batch, local or remote, shares.
 #include "Engine.h"
 #include "ParamCatalogue.h"
+#include "PendingWrites.h"
 #include "RecvBuffer.h"
 #include "TextUtil.h"
 #include "Texts.h"
@@ -21,7 +22,7 @@ void CEngine::QueueText(const char* text, int type, int isWrite) {
     if (MakeTextCommand(text, type, isWrite, record))
         pendingQueue.Push(record);
     else
-        host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), text));
+        host.AppendLog(FormatText(TXT_RECORD_TOO_LONG, {text}));
 }
 
 void CEngine::ClearQueues() {
@@ -60,11 +61,22 @@ std::vector<SCmdItem> CEngine::PageValues() {
     return list;
 }
 
-bool CEngine::ValueChanged(CResultList& results, const SCmdItem& value) {
-    SCmdResult* stored = results.Find(value.type);
-    if (!stored) return true;
-    stored->values[0] = TrimLineEnds(stored->values[0]);
-    return !EqualsNoCase(stored->values[0], TrimLineEnds(value.Text()));
+bool CEngine::LogUnwritable(const std::vector<SCmdItem>& values) {
+    bool any = false;
+    for (const SCmdItem& value : values)
+        if (HasLineBreak(value.Text())) {
+            host.AppendLog(FormatText(TXT_VALUE_LINE_BREAK, {ParamCaption(value.type)}));
+            any = true;
+        }
+    return any;
+}
+
+std::vector<SPendingWrite> CEngine::WritesAgainst(CResultList& results, const std::vector<SCmdItem>& values) {
+    LogUnwritable(values);
+    // The stored values compared lose their line ends in place, as the comparison has always done.
+    for (const SCmdItem& value : values)
+        if (SCmdResult* stored = results.Find(value.type)) stored->values[0] = TrimLineEnds(stored->values[0]);
+    return PendingWrites(values, results);
 }
 
 void CEngine::SaveParams() {
@@ -73,13 +85,12 @@ void CEngine::SaveParams() {
     const std::vector<SCmdItem> values = PageValues();
     ClearQueues();
     curWrite = 1;
-    for (const SCmdItem& value : values) {
-        if (!ValueChanged(atResults, value)) continue;
+    for (const SPendingWrite& change : WritesAgainst(atResults, values)) {
         SCmdItem record;
-        if (MakeWriteCommand(value.type, value.Text(), record))
+        if (MakeWriteCommand(change.type, change.pageValue, record))
             pendingQueue.Push(record);
-        else if (FindParam(value.type) && FindParam(value.type)->writePrefix)
-            host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), value.Text().c_str()));
+        else if (FindParam(change.type) && FindParam(change.type)->writePrefix)
+            host.AppendLog(FormatText(TXT_RECORD_TOO_LONG, {change.pageValue}));
     }
     if (pendingQueue.IsEmpty()) return;
     QueueText("AT+SAV", PT_SAV, 1);

@@ -1,6 +1,7 @@
 #include "CmdItem.h"
 
 #include "ParamCatalogue.h"
+#include "TextUtil.h"
 
 #include <cstring>
 
@@ -12,6 +13,7 @@ std::string SCmdItem::Text() const {
 bool MakeTextCommand(const std::string& text, int type, int isWrite, SCmdItem& out) {
     out = SCmdItem{};
     if (text.size() > CMD_MAX_TEXT) return false; // text, "\r\n" and the NUL must fit 128 bytes
+    if (HasLineBreak(text)) return false;
     out.type = type;
     out.isWrite = isWrite;
     std::memcpy(out.data, text.data(), text.size());

@@ -17,7 +17,8 @@ static_assert(sizeof(SCmdItem) == 140, "SCmdItem is a fixed 140-byte record");
 
 enum { CMD_MAX_TEXT = 125 };
 
-// Text command record: text + "\r\n". False (record zeroed) when the text is longer than 125 characters.
+// Text command record: text + "\r\n". False (record zeroed) when the text is longer than 125
+// characters or holds a CR, LF or NUL of its own (it would end the command early or add another).
 bool MakeTextCommand(const std::string& text, int type, int isWrite, SCmdItem& out);
 // Write command of a code: write prefix + value + "\r\n", isWrite 1. False when the code has no
 // write prefix or the command does not fit.

@@ -6,6 +6,10 @@ SCmdResult* CResultList::Find(int type) {
     return nullptr;
 }
 
+const SCmdResult* CResultList::Find(int type) const {
+    return const_cast<CResultList*>(this)->Find(type);
+}
+
 SCmdResult* CResultList::FindAny(int type) {
     for (SCmdResult& r : entries)
         if (r.type == type) return &r;

@@ -29,6 +29,10 @@ SCommandPayload BuildCommandPayload(const std::string& text, bool hex, bool newL
         p.count = digits / 2;
         return p;
     }
+    if (HasLineBreak(text)) {
+        p.status = SCommandPayload::PAYLOAD_LINE_BREAK;
+        return p;
+    }
     const std::string sent = newLine ? text + "\r\n" : text;
     if (sent.size() > static_cast<size_t>(SCommandPayload::kMaxTextLength)) {
         p.status = SCommandPayload::PAYLOAD_TOO_LONG;

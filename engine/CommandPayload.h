@@ -13,7 +13,8 @@ struct SCommandPayload {
     static constexpr int kMaxTextLength = kBufferSize - 1;
     static constexpr int kMaxHexDigits = 2 * (kBufferSize - 1);
 
-    enum EStatus { PAYLOAD_OK, PAYLOAD_TOO_LONG, PAYLOAD_HEX_INVALID };
+    // PAYLOAD_LINE_BREAK: a text command holding CR, LF or NUL of its own (only New Line adds CR LF).
+    enum EStatus { PAYLOAD_OK, PAYLOAD_TOO_LONG, PAYLOAD_HEX_INVALID, PAYLOAD_LINE_BREAK };
 
     EStatus status = PAYLOAD_OK;
     std::array<uint8_t, kBufferSize> buffer{};

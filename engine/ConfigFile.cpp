@@ -30,7 +30,7 @@ std::string SExportResult::Message() const {
     case EXPORT_WRITTEN:
         return Text(212);
     case EXPORT_FAILED:
-        return Format(Text(TXT_EXPORT_FAILED).c_str(), error.c_str());
+        return FormatText(TXT_EXPORT_FAILED, {error});
     case EXPORT_CANCELLED:
         break;
     }
@@ -59,15 +59,21 @@ SExportResult ExportConfig(const std::vector<SCmdItem>& values,
     return result;
 }
 
-std::vector<SCmdResult> ReadConfigFile(const std::string& path) {
-    const auto keys = CProfileFile(path).ReadSection(kSection, kValueBuffer);
+std::vector<SCmdResult> ReadConfigFile(const std::string& path, std::vector<std::string>* messages) {
+    std::string error;
+    const auto keys = CProfileFile(path).ReadSection(kSection, kValueBuffer, &error);
+    if (!error.empty() && messages) messages->push_back(FormatText(TXT_IMPORT_FAILED, {error}));
     std::vector<SCmdResult> out;
     for (int code = PT_IPR; code <= PT_KEY; ++code) {
         const SParamInfo* info = FindParam(code);
         if (!info || !info->mnemonic) continue;
         for (const auto& [key, value] : keys) {
             if (!EqualsNoCase(key, info->mnemonic)) continue;
-            if (!value.empty()) out.push_back(SCmdResult{code, {value}});
+            if (HasLineBreak(value)) {
+                if (messages) messages->push_back(FormatText(TXT_VALUE_LINE_BREAK, {ParamCaption(code)}));
+            } else if (!value.empty()) {
+                out.push_back(SCmdResult{code, {value}});
+            }
             break;
         }
     }
@@ -75,9 +81,9 @@ std::vector<SCmdResult> ReadConfigFile(const std::string& path) {
 }
 
 bool ImportConfig(const std::string& path, const std::function<void()>& reset,
-                  const std::function<void(const SCmdResult&)>& apply) {
+                  const std::function<void(const SCmdResult&)>& apply, std::vector<std::string>* messages) {
     // Read before the reset: the pages are cleared in every case, but the file is read once.
-    const std::vector<SCmdResult> results = ReadConfigFile(path);
+    const std::vector<SCmdResult> results = ReadConfigFile(path, messages);
     if (reset) reset();
     for (const SCmdResult& r : results)
         if (apply) apply(r);

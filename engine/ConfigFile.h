@@ -34,15 +34,17 @@ SExportResult ExportConfig(const std::vector<SCmdItem>& values,
 
 // The keys of a parameter set file as decoded replies, in code order 6 to 39 (so the node type
 // comes before the node address and the sleep mode before the sleep times). The link key (TLK)
-// is never read; values are cut to 259 characters; empty values count as missing. A missing,
-// unreadable or foreign file gives an empty list.
-std::vector<SCmdResult> ReadConfigFile(const std::string& path);
+// is never read; values are cut to 259 characters; empty values count as missing. A value holding
+// a CR, LF or NUL is not taken (it could end a command and start another). A missing, unreadable
+// or foreign file gives an empty list. messages, when given, gets the operator's lines: one
+// (text 470) per value not taken and, for a file that cannot be read, text 472 with the reason.
+std::vector<SCmdResult> ReadConfigFile(const std::string& path, std::vector<std::string>* messages = nullptr);
 
 // The import once the file is chosen: reset (the pages are cleared), then every value of the
 // file goes to apply, as if it had been read from a module. True when at least one key was
-// found ("Import Success!" is then shown); false leaves the pages cleared.
+// found ("Import Success!" is then shown); false leaves the pages cleared. messages as above.
 bool ImportConfig(const std::string& path, const std::function<void()>& reset,
-                  const std::function<void(const SCmdResult&)>& apply);
+                  const std::function<void(const SCmdResult&)>& apply, std::vector<std::string>* messages = nullptr);
 
 // ---- For scripts: the same file, checked strictly and kept apart from any window ----
 

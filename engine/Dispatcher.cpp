@@ -2,7 +2,9 @@
 // API or upgrade buffer, where complete replies are recognised and handed on.
 #include "AtReplyParser.h"
 #include "Engine.h"
+#include "ParamCatalogue.h"
 #include "RecvBuffer.h"
+#include "ReplyValidity.h"
 #include "TextUtil.h"
 #include "Texts.h"
 
@@ -29,7 +31,7 @@ int CEngine::DispatchChunk(const uint8_t* chunk, int n) {
         AppendAtText(chunk, n);
         // An answer with a value or text before its "OK" belongs to an earlier command.
         while (const int stale = StaleReplyLength(BufferText(atBuffer), kAwaitBareOk)) {
-            AppendLog(Format(Text(TXT_LATE_REPLY).c_str(), OneLine(BufferText(atBuffer).substr(0, stale)).c_str()));
+            AppendLog(FormatText(TXT_LATE_REPLY, {OneLine(BufferText(atBuffer).substr(0, stale))}));
             DropFront(atBuffer, stale);
         }
         // At most one "OK" per chunk, however many it holds, and only for a "+++" or "AT+API"
@@ -41,7 +43,7 @@ int CEngine::DispatchChunk(const uint8_t* chunk, int n) {
             while (owed > 0 && !answersOwed.compare_exchange_weak(owed, owed - 1)) {
             }
             if (owed <= 0) {
-                AppendLog(Format(Text(TXT_LATE_REPLY).c_str(), "OK"));
+                AppendLog(FormatText(TXT_LATE_REPLY, {"OK"}));
                 return 0;
             }
             ++okCount;
@@ -84,13 +86,21 @@ void CEngine::DispatchAt(const uint8_t* chunk, int n) {
         const SParseState state{curType, curWrite};
         // Late or repeated answers of earlier commands at the front are dropped one by one.
         while (const int stale = StaleReplyLength(BufferText(atBuffer), state)) {
-            AppendLog(Format(Text(TXT_LATE_REPLY).c_str(), OneLine(BufferText(atBuffer).substr(0, stale)).c_str()));
+            AppendLog(FormatText(TXT_LATE_REPLY, {OneLine(BufferText(atBuffer).substr(0, stale))}));
             DropFront(atBuffer, stale);
         }
         SCmdResult result;
         SNwsExtra extra;
-        const int code = ParseAtReply(atBuffer, state, result, &extra);
+        int code = ParseAtReply(atBuffer, state, result, &extra);
         if (code == REPLY_INCOMPLETE && !firstPass) return;
+        if (code == REPLY_DONE && state.curWrite == 0 && result.type != PT_NWS && !result.values.empty() &&
+            !PlausibleReadValue(result.values[0])) {
+            // A garbled reply (a NUL or line break inside, or more than a value can hold) is a failed read.
+            DebugTrace("[WARN]", "Reply value of type %d refused (%zu bytes)", int(result.type),
+                       result.values[0].size());
+            code = REPLY_ERROR;
+            result.values.clear();
+        }
         if (code == REPLY_ERROR || code == REPLY_DONE || code == REPLY_RECORD) {
             if (extra.rest.empty()) {
                 DiscardAtText();
@@ -157,7 +167,7 @@ void CEngine::DispatchApi(const uint8_t* chunk, int n) {
         // Only the answer of the node and parameter in flight completes the command; a late
         // answer to an earlier request, or one too short to name its parameter, changes nothing.
         if (!AnswersRemoteCommand(raw, length, frame.type)) {
-            AppendLog(Format(Text(TXT_LATE_REPLY).c_str(), DescribeRemoteReply(raw, length).c_str()));
+            AppendLog(FormatText(TXT_LATE_REPLY, {DescribeRemoteReply(raw, length)}));
             continue;
         }
         OnCmdResult(frame.success, frame.type);

@@ -97,7 +97,7 @@ void CEngine::PortVanished() {
     if (host.IsProgressShown()) host.StepProgress(host.GetProgressMax());
     ClosePort();
     host.SetJobRunning(false);
-    host.AppendLog(Format(Text(TXT_PORT_VANISHED).c_str(), device.c_str()));
+    host.AppendLog(FormatText(TXT_PORT_VANISHED, {device}));
     host.PortClosed();
 }
 

@@ -4,6 +4,7 @@
 #include "CmdResult.h"
 #include "EngineHost.h"
 #include "Messages.h"
+#include "PendingWrites.h"
 #include "ReplyEvent.h"
 #include "Serial.h"
 #include "Timings.h"
@@ -73,8 +74,9 @@ class CEngine : private ISerialOwner {
     // The console's raw mode: received bytes are only logged.
     int RawMode() const { return rawMode.load(); }
     void SetRawMode(int value) { rawMode = value; }
-    // WM_UPGRADE_REQUEST; text: image path, comma, restart flag. Refused while an upgrade runs,
-    // and for an image that cannot go whole (empty, or over kMaxImageBytes).
+    // WM_UPGRADE_REQUEST; text: image path, comma, restart flag (the text after the last comma,
+    // so that a comma in the path stays part of it). Refused while an upgrade runs, and for an
+    // image that cannot go whole (empty, or over kMaxImageBytes).
     void OnUpgradeRequest(int wParam, const std::string& text);
     // From a request to the enable reply, an abort, a failed entry or restart, a close, or the
     // start of another job: the restart, the handshake or the transfer runs.
@@ -82,14 +84,17 @@ class CEngine : private ISerialOwner {
     // The largest image the boot loader's area takes: 3743 blocks of 64 bytes.
     static constexpr long long kMaxImageBytes = 239552;
 
-    // ---- Whose values the pages hold (UI) ----
+    // ---- What the module last answered (UI; read-only) ----
+    // The values the last reads stored, which the next write compares with: the local module's
+    // (the local load and save; SaveParams writes what differs from them), or with remote the
+    // node's (the remote read; its remote write compares with them). The window marks the page
+    // values that differ from them and lists what a save would send. Valid until the next
+    // reply or load changes them; read on the window thread only.
+    const CResultList& LastReadValues(bool remote) const { return remote ? apiResults : atResults; }
+    // Whose values the latest load fills the pages with: kPagesLocal after a local load, or the
+    // node address of a remote read. Set by the loads before they empty the pages.
     static constexpr int kPagesLocal = -1;
-    // The module the latest load filled the pages for: kPagesLocal or a node address. Set by the
-    // local and the remote load before they empty the pages.
     int PagesNode() const { return pagesNode; }
-    // The values last read from the local module, and from the node of the latest remote load.
-    const CResultList& LocalResults() const { return atResults; }
-    const CResultList& NodeResults() const { return apiResults; }
 
     // ---- Packet display switches of the log pane (any thread) ----
     bool DisplayPacket() const { return displayPacket.load() != 0; }
@@ -154,9 +159,12 @@ class CEngine : private ISerialOwner {
     void ShowJobProgress(int textId);
     std::vector<SCmdItem> PageValues();
     std::string GetPageValue(int code);
-    // True when a page value must be written: it differs from the first stored value of its
-    // code (line ends trimmed, case ignored; the stored value is trimmed in place) or none is stored.
-    static bool ValueChanged(CResultList& results, const SCmdItem& value);
+    // Logs each page value that holds a line break or a NUL (it is never written), with the
+    // parameter's caption; true when there was one.
+    bool LogUnwritable(const std::vector<SCmdItem>& values);
+    // The page values a save writes against the stored results (PendingWrites), after the
+    // unwritable ones are logged; the stored values compared are trimmed in place.
+    std::vector<SPendingWrite> WritesAgainst(CResultList& results, const std::vector<SCmdItem>& values);
     void RememberWrittenValue(const SCmdItem& record);
     void UpdateRemoteNodeAddress(const SCmdItem& record);
     void QueueSaveForRetry();

@@ -1,5 +1,8 @@
 #include "ProfileFile.h"
 
+#include "RegularFile.h"
+#include "TextUtil.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -7,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,33 +109,54 @@ SPlace Find(const SLines& file, const std::string& section, const std::string& k
 
 enum class EReadState { Missing, Read, Failed };
 
-EReadState ReadAll(const std::string& path, std::string& text, std::string& error) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return EReadState::Missing;
-        error = std::strerror(errno);
-        return EReadState::Failed;
+// What identifies one version of a file: a write (ours replaces the file, an editor's changes its
+// times or size) gives another.
+struct SFileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{}, changed{};
+    bool operator==(const SFileIdentity& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
     }
+};
+
+bool IdentityOf(const std::string& path, SFileIdentity& id) {
     struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(fd);
-        error = "Is a directory";
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    id = SFileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    return true;
+}
+
+} // namespace
+
+// The lines of the file as last read or written, with the identity they belong to.
+struct CProfileFile::SSnapshot {
+    SFileIdentity identity;
+    SLines file;
+};
+
+namespace {
+
+// The file's lines, read and split only when the file is not the version last seen.
+EReadState Load(const std::string& path, std::shared_ptr<CProfileFile::SSnapshot>& snapshot, std::string& error) {
+    SFileIdentity id;
+    const bool regular = IdentityOf(path, id);
+    if (regular && snapshot && snapshot->identity == id) return EReadState::Read;
+    snapshot.reset();
+    std::string text;
+    switch (ReadRegularFile(path, CProfileFile::kMaxBytes, text, error)) {
+    case FILE_MISSING:
+        error.clear();
+        return EReadState::Missing;
+    case FILE_REFUSED:
         return EReadState::Failed;
+    case FILE_OPENED:
+        break;
     }
-    text.clear();
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = std::strerror(errno);
-            close(fd);
-            return EReadState::Failed;
-        }
-        if (n == 0) break;
-        text.append(buffer, std::size_t(n));
-    }
-    close(fd);
+    snapshot = std::make_shared<CProfileFile::SSnapshot>(CProfileFile::SSnapshot{id, Split(text)});
     return EReadState::Read;
 }
 
@@ -213,10 +238,6 @@ std::string Bounded(const std::string& text, std::size_t maxChars) {
     return text;
 }
 
-bool HasLineBreak(const std::string& s) {
-    return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
-}
-
 } // namespace
 
 CProfileFile::CProfileFile(std::string path) : path(std::move(path)) {}
@@ -224,10 +245,9 @@ CProfileFile::CProfileFile(std::string path) : path(std::move(path)) {}
 std::string CProfileFile::ReadText(const std::string& section, const std::string& key, const std::string& def,
                                    std::size_t bufferSize) const {
     const std::size_t maxChars = bufferSize == 0 ? 0 : bufferSize - 1;
-    std::string text;
     std::string error;
-    if (ReadAll(path, text, error) != EReadState::Read) return Bounded(def, maxChars);
-    const SLines file = Split(text);
+    if (Load(path, snapshot, error) != EReadState::Read) return Bounded(def, maxChars);
+    const SLines& file = snapshot->file;
     const SPlace place = Find(file, Trim(section), Trim(key));
     if (place.key < 0) return Bounded(def, maxChars);
     return Bounded(ValueOf(file.lines[place.key]), maxChars);
@@ -250,37 +270,10 @@ int CProfileFile::ReadInt(const std::string& section, const std::string& key, in
     return int(std::min<int64_t>(number, INT_MAX));
 }
 
-bool CProfileFile::WriteText(const std::string& section, const std::string& key, const std::string& value) {
-    return WriteTexts(section, {{key, value}});
-}
-
-bool CProfileFile::WriteTexts(const std::string& section,
-                              const std::vector<std::pair<std::string, std::string>>& keys) {
-    lastError.clear();
-    if (keys.empty()) return true;
-    const std::string sectionName = Trim(section);
-    const bool sectionOk =
-        !sectionName.empty() && sectionName.find(']') == std::string::npos && !HasLineBreak(sectionName);
-    for (const auto& [key, value] : keys) {
-        const std::string keyName = Trim(key);
-        if (!sectionOk || keyName.empty() || keyName.find('=') != std::string::npos ||
-            keyName.front() == '[' || keyName.front() == ';' || HasLineBreak(keyName) ||
-            HasLineBreak(value)) {
-            lastError = "Invalid section, key or value";
-            return false;
-        }
-    }
-
-    std::string text;
-    if (ReadAll(path, text, lastError) == EReadState::Failed) return false;
-    const std::string out = WithKeys(text, sectionName, keys);
-    return ReplaceFile(path, out, lastError);
-}
-
-std::string CProfileFile::WithKeys(const std::string& text, const std::string& section,
-                                   const std::vector<std::pair<std::string, std::string>>& keys) {
-    const std::string sectionName = Trim(section);
-    SLines file = Split(text);
+namespace {
+// Every key written into file as the private-profile rules say; the file's new text.
+std::string PutKeys(SLines& file, const std::string& sectionName,
+                    const std::vector<std::pair<std::string, std::string>>& keys) {
     const std::string cr = file.crlf ? "\r" : "";
     for (const auto& [key, value] : keys) {
         const std::string keyName = Trim(key);
@@ -306,17 +299,59 @@ std::string CProfileFile::WithKeys(const std::string& text, const std::string& s
 
     return out;
 }
+} // namespace
+
+bool CProfileFile::WriteText(const std::string& section, const std::string& key, const std::string& value) {
+    return WriteTexts(section, {{key, value}});
+}
+
+bool CProfileFile::WriteTexts(const std::string& section,
+                              const std::vector<std::pair<std::string, std::string>>& keys) {
+    lastError.clear();
+    if (keys.empty()) return true;
+    const std::string sectionName = Trim(section);
+    const bool sectionOk =
+        !sectionName.empty() && sectionName.find(']') == std::string::npos && !HasLineBreak(sectionName);
+    for (const auto& [key, value] : keys) {
+        const std::string keyName = Trim(key);
+        if (!sectionOk || keyName.empty() || keyName.find('=') != std::string::npos ||
+            keyName.front() == '[' || keyName.front() == ';' || HasLineBreak(keyName) ||
+            HasLineBreak(value)) {
+            lastError = "Invalid section, key or value";
+            return false;
+        }
+    }
+
+    if (Load(path, snapshot, lastError) == EReadState::Failed) return false;
+    SLines file = snapshot ? snapshot->file : SLines();
+    const std::string out = PutKeys(file, sectionName, keys);
+    if (!ReplaceFile(path, out, lastError)) {
+        snapshot.reset();
+        return false;
+    }
+    SFileIdentity id;
+    if (IdentityOf(path, id))
+        snapshot = std::make_shared<SSnapshot>(SSnapshot{id, std::move(file)});
+    else
+        snapshot.reset();
+    return true;
+}
+
+std::string CProfileFile::WithKeys(const std::string& text, const std::string& section,
+                                   const std::vector<std::pair<std::string, std::string>>& keys) {
+    SLines file = Split(text);
+    return PutKeys(file, Trim(section), keys);
+}
 
 bool CProfileFile::ReadEntries(const std::string& section, std::vector<SProfileEntry>& entries, bool& found,
                                std::string& error, std::size_t bufferSize) const {
     const std::size_t maxChars = bufferSize == 0 ? 0 : bufferSize - 1;
     entries.clear();
     found = false;
-    std::string text;
-    const EReadState state = ReadAll(path, text, error);
+    const EReadState state = Load(path, snapshot, error);
     if (state == EReadState::Missing) error = std::strerror(ENOENT);
     if (state != EReadState::Read) return false;
-    const SLines file = Split(text);
+    const SLines& file = snapshot->file;
     const SPlace place = Find(file, Trim(section), std::string());
     found = place.header >= 0;
     for (int i = place.header + 1; found && i < place.end; ++i) {
@@ -327,13 +362,15 @@ bool CProfileFile::ReadEntries(const std::string& section, std::vector<SProfileE
 }
 
 std::vector<std::pair<std::string, std::string>> CProfileFile::ReadSection(const std::string& section,
-                                                                           std::size_t bufferSize) const {
+                                                                           std::size_t bufferSize,
+                                                                           std::string* why) const {
     const std::size_t maxChars = bufferSize == 0 ? 0 : bufferSize - 1;
     std::vector<std::pair<std::string, std::string>> out;
-    std::string text;
     std::string error;
-    if (ReadAll(path, text, error) != EReadState::Read) return out;
-    const SLines file = Split(text);
+    const EReadState state = Load(path, snapshot, error);
+    if (why) *why = state == EReadState::Failed ? error : std::string();
+    if (state != EReadState::Read) return out;
+    const SLines& file = snapshot->file;
     const SPlace place = Find(file, Trim(section), std::string());
     if (place.header < 0) return out;
     for (int i = place.header + 1; i < place.end; ++i) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,8 +12,10 @@
 // first matching section and key count, a written key replaces its line where it stands, a new
 // key goes after the last line of its section, a new section goes to the end of the file, and
 // every other line (comments, foreign keys, blank lines, text before the first section) is kept
-// as it was. Nothing is cached: every call reads the file again, so two objects on one path see
-// each other's writes.
+// as it was. A call reads and splits the file only when it changed since this object last read or
+// wrote it (its identity, size and times tell), so two objects on one path see each other's
+// writes. Only a regular file of at most kMaxBytes is read: anything else reads as unreadable
+// (defaults) and is never written over.
 // One key line of a section as ReadEntries gives it.
 struct SProfileEntry {
     std::string key;
@@ -22,6 +25,9 @@ struct SProfileEntry {
 
 class CProfileFile {
   public:
+    // Settings and parameter sets are a few kilobytes; a file past this is not one of them.
+    static constexpr std::size_t kMaxBytes = 1 << 20;
+
     explicit CProfileFile(std::string path);
 
     const std::string& Path() const { return path; }
@@ -48,9 +54,11 @@ class CProfileFile {
 
     // Every key of section with its value as ReadText gives it, in file order; a key that
     // stands twice is given once, with its first value. Empty when the file or the section is
-    // missing. One read of the file for many keys.
+    // missing. One read of the file for many keys. why, when given, gets the reason a file that
+    // is there could not be read (empty otherwise).
     std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& section,
-                                                                 std::size_t bufferSize = SIZE_MAX) const;
+                                                                 std::size_t bufferSize = SIZE_MAX,
+                                                                 std::string* why = nullptr) const;
 
     // Every key line of section in file order, keys that stand twice included, with their line
     // numbers (for messages that point at a line). False, with error set, when the file cannot be
@@ -66,7 +74,10 @@ class CProfileFile {
     // Why the last WriteText failed (empty after a success).
     const std::string& LastError() const { return lastError; }
 
+    struct SSnapshot;
+
   private:
     std::string path;
     std::string lastError;
+    mutable std::shared_ptr<SSnapshot> snapshot; // the lines last read or written
 };

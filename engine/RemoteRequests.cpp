@@ -2,6 +2,7 @@
 // request frames that the local module forwards in API mode.
 #include "Engine.h"
 #include "ParamCatalogue.h"
+#include "PendingWrites.h"
 #include "TextUtil.h"
 #include "Texts.h"
 
@@ -96,10 +97,10 @@ void CEngine::BuildRemoteWrite(uint16_t node) {
     const std::vector<SCmdItem> values = PageValues();
     ClearQueues();
     curWrite = 1;
-    for (const SCmdItem& value : values) {
-        if (!ValueChanged(apiResults, value)) continue;
+    for (const SPendingWrite& change : WritesAgainst(apiResults, values)) {
         SCmdItem record;
-        if (MakeRemoteWriteFrame(node, value, record) > 0) pendingQueue.Push(record);
+        if (MakeRemoteWriteFrame(node, MakeValueRecord(change.type, change.pageValue), record) > 0)
+            pendingQueue.Push(record);
     }
     if (!pendingQueue.IsEmpty()) {
         SCmdItem save;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,11 +24,15 @@ std::string BytesToHex(const void* bytes, int length, bool spaced);
 int HexToBytes(const char* text, int length, uint8_t* out);
 // True when every character is a hex digit or a blank.
 bool IsHexText(std::string_view s);
+// True when s holds a carriage return, a line feed or a NUL: such text must never become part
+// of a command, where it would end the command early or start another.
+bool HasLineBreak(std::string_view s);
 // ASCII text in upper case.
 std::string UpperCase(std::string_view s);
 // Case-insensitive equality of ASCII text.
 bool EqualsNoCase(std::string_view a, std::string_view b);
-// printf-style formatting into a std::string.
+// printf-style formatting into a std::string, for literal formats only (the build refuses a
+// format that is not a literal; string-table texts go through FillText or FormatText, Texts.h).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // "YYYY-MM-DD hh:mm:ss" of the local time now.
 std::string FormatTimeStamp();

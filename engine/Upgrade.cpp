@@ -2,11 +2,13 @@
 // handshake every period until it answers, then the image as block-write frames and the enable record.
 #include "Engine.h"
 #include "ParamCatalogue.h"
+#include "RegularFile.h"
 #include "TextUtil.h"
 #include "Texts.h"
 
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr uint8_t kHandshake[] = {0xFE, 0x01, 0x4D, 0x04, 0x02, 0x4A};
@@ -28,12 +30,12 @@ bool CEngine::CheckImageSize(const std::string& path) {
         return false;
     }
     if (st.st_size == 0) {
-        host.AppendLog(Format(Text(TXT_IMAGE_EMPTY).c_str(), path.c_str()));
+        host.AppendLog(FormatText(TXT_IMAGE_EMPTY, {path}));
         return false;
     }
     if (st.st_size > kMaxImageBytes) {
-        host.AppendLog(Format(Text(TXT_IMAGE_TOO_LARGE).c_str(), path.c_str(),
-                              static_cast<long long>(st.st_size), kMaxImageBytes));
+        host.AppendLog(FormatText(TXT_IMAGE_TOO_LARGE, {path, std::to_string(static_cast<long long>(st.st_size)),
+                                                        std::to_string(kMaxImageBytes)}));
         return false;
     }
     return true;
@@ -48,9 +50,10 @@ void CEngine::CloseImage() {
 
 void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
     if (wParam != 0) return;
-    const std::vector<std::string> parts = SplitString(text, ",");
-    const std::string path = parts.empty() ? std::string() : parts[0];
-    const long long restart = parts.size() > 1 ? DecimalValue(parts[1]) : 0;
+    // The flag is the text after the last comma: a comma in the file name stays in the path.
+    const std::size_t comma = text.rfind(',');
+    const std::string path = comma == std::string::npos ? text : text.substr(0, comma);
+    const long long restart = comma == std::string::npos ? 0 : DecimalValue(text.substr(comma + 1));
     // The download in progress reads its image and sends from its queue: a second request must
     // neither reopen the one nor rebuild the other.
     if (UpgradeInProgress()) {
@@ -63,9 +66,14 @@ void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
         return;
     }
     CloseImage();
-    imageFile = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    // Only a regular file: a folder is refused here, before the handshake, and a FIFO cannot
+    // block the window thread in the open.
+    int fd = -1;
+    std::string reason;
+    if (!path.empty() && OpenRegularFile(path, fd, reason) == FILE_OPENED) imageFile = fdopen(fd, "rb");
     if (!imageFile) {
-        host.AppendLog(Text(277));
+        if (fd >= 0) close(fd);
+        host.AppendLog(reason.empty() ? Text(277) : Text(277) + " " + reason);
         return;
     }
     // A larger image would be cut at the area's end and an empty one would leave the handshake

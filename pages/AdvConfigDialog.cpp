@@ -145,3 +145,17 @@ void CAdvConfigDialog::ClearParams() {
     profile->clear();
     cluster->clear();
 }
+
+std::vector<QWidget*> CAdvConfigDialog::ControlsOf(int code) const {
+    if (code == PT_MOD) return {applyModeList};
+    if (code == PT_SLE) return {sleepModeList};
+    for (const SValueField& f : ValueFields())
+        if (f.code == code) return {f.field};
+    return {};
+}
+
+QString CAdvConfigDialog::ShownText(int code, const std::string& value) const {
+    if (code == PT_MOD) return ListItemText(applyModeList, value);
+    if (code == PT_SLE) return ListItemText(sleepModeList, value);
+    return QString::fromStdString(value);
+}

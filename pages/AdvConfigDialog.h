@@ -34,6 +34,8 @@ class CAdvConfigDialog : public QWidget, public IParamPage {
     void SetParam(int code, const std::string& value) override;
     void GetParamList(std::vector<SCmdItem>& list) override;
     void ClearParams() override;
+    std::vector<QWidget*> ControlsOf(int code) const override;
+    QString ShownText(int code, const std::string& value) const override;
 
     void SetApplyMode(const std::string& value);  // 21
     void SetSleepMode(const std::string& value);  // 22

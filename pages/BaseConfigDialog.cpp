@@ -273,3 +273,42 @@ void CBaseConfigDialog::ClearParams() {
           static_cast<QLineEdit*>(panIdValue), static_cast<QLineEdit*>(transAddressValue)})
         field->clear();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Controls of a code
+
+CBaseConfigDialog::SCodeControls CBaseConfigDialog::CodeControls(int code) const {
+    switch (code) {
+    case PT_IPR: return {baudrateList};
+    case PT_PAR: return {parityList};
+    case PT_STO: return {stopBitsList};
+    case PT_UFC: return {flowControlList};
+    case PT_DBL: return {debugLevelList};
+    case PT_ECH: return {echoList};
+    case PT_AST: return {autoJoinList};
+    case PT_CHA: return {channelList, nullptr, kChannelOffset};
+    case PT_MID: return {nullptr, macAddress};
+    case PT_TID: return {transAddressMode, transAddressValue};
+    case PT_PID: return {panIdMode, panIdValue};
+    case PT_TYP: return {nodeTypeList};
+    case PT_NID: return {nodeAddressMode, nodeAddressValue};
+    case PT_ITV: return {nullptr, dataInterval};
+    default: return {};
+    }
+}
+
+std::vector<QWidget*> CBaseConfigDialog::ControlsOf(int code) const {
+    const SCodeControls c = CodeControls(code);
+    std::vector<QWidget*> out;
+    if (c.list) out.push_back(c.list);
+    if (c.field) out.push_back(c.field);
+    return out;
+}
+
+QString CBaseConfigDialog::ShownText(int code, const std::string& value) const {
+    const SCodeControls c = CodeControls(code);
+    if (c.list && c.field) // an address: Random or Broadcast, else the number
+        return ParseDecimal(value) == kAddressRandom ? c.list->itemText(0) : QString::fromStdString(value);
+    if (c.list) return ListItemText(c.list, value, c.offset);
+    return QString::fromStdString(value);
+}

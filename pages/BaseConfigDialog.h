@@ -41,6 +41,8 @@ class CBaseConfigDialog : public QWidget, public IParamPage {
     void SetParam(int code, const std::string& value) override;
     void GetParamList(std::vector<SCmdItem>& list) override;
     void ClearParams() override;
+    std::vector<QWidget*> ControlsOf(int code) const override;
+    QString ShownText(int code, const std::string& value) const override;
 
     void SetBaudrate(const std::string& value);     // 6
     void SetParity(const std::string& value);       // 7
@@ -82,6 +84,13 @@ class CBaseConfigDialog : public QWidget, public IParamPage {
     void nodeTypeChanged(int index);
 
   private:
+    // The list of a code (with its value offset) and its value field; either may be missing.
+    struct SCodeControls {
+        QComboBox* list = nullptr;
+        QLineEdit* field = nullptr;
+        int offset = 0;
+    };
+    SCodeControls CodeControls(int code) const;
     void BuildControls();
     // Value field shown for item 1 (assign) of its mode list, hidden for item 0.
     static void ApplyModeRule(const QComboBox* mode, QWidget* value);

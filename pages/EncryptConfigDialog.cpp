@@ -98,3 +98,15 @@ void CEncryptConfigDialog::ClearParams() {
     networkKey->clear();
     linkKey->clear();
 }
+
+std::vector<QWidget*> CEncryptConfigDialog::ControlsOf(int code) const {
+    if (code == PT_SEC) return {encryptionList};
+    if (code == PT_KEY) return {networkKey};
+    if (code == PT_TLK) return {linkKey};
+    return {};
+}
+
+QString CEncryptConfigDialog::ShownText(int code, const std::string& value) const {
+    if (code == PT_SEC) return ListItemText(encryptionList, value);
+    return QString::fromStdString(value);
+}

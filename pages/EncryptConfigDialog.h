@@ -29,6 +29,8 @@ class CEncryptConfigDialog : public QWidget, public IParamPage {
     void SetParam(int code, const std::string& value) override;
     void GetParamList(std::vector<SCmdItem>& list) override;
     void ClearParams() override;
+    std::vector<QWidget*> ControlsOf(int code) const override;
+    QString ShownText(int code, const std::string& value) const override;
 
     void SetDataEncryption(const std::string& value); // 38
     void SetNetworkKey(const std::string& value);     // 39, shown exactly as given

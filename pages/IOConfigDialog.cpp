@@ -151,3 +151,19 @@ void CIOConfigDialog::SetPinCaptions(bool numbered, int languageIndex) {
         pins[io].group->setTitle(caption);
     }
 }
+
+std::vector<QWidget*> CIOConfigDialog::ControlsOf(int code) const {
+    const SParamInfo* info = FindParam(code);
+    if (!info || info->page != PG_IO || !IsPin(info->ioIndex)) return {};
+    const SPin& pin = pins[info->ioIndex];
+    if (code < PT_DT0) return {pin.mode};
+    return {pin.interval};
+}
+
+QString CIOConfigDialog::ShownText(int code, const std::string& value) const {
+    const int mode = ParseDecimal(value);
+    // Work modes by their own texts, also one the pin's list does not offer.
+    if (code >= PT_DM0 && code < PT_DT0 && mode >= WM_DISABLED && mode <= WM_PULSE_COUNT)
+        return UiText(kModeText[mode]);
+    return QString::fromStdString(value);
+}

@@ -34,6 +34,8 @@ class CIOConfigDialog : public QWidget, public IParamPage {
     void SetParam(int code, const std::string& value) override;
     void GetParamList(std::vector<SCmdItem>& list) override;
     void ClearParams() override;
+    std::vector<QWidget*> ControlsOf(int code) const override;
+    QString ShownText(int code, const std::string& value) const override;
 
     // io outside 0..4 is ignored.
     void SetWorkMode(int io, const std::string& value);

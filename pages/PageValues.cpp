@@ -79,6 +79,12 @@ bool IsShownAndEnabled(const QWidget* control, const QWidget* page) {
     return !control->isHidden() && control->isEnabledTo(page);
 }
 
+QString ListItemText(const QComboBox* list, const std::string& value, int offset) {
+    const int index = ParseDecimal(value) - offset;
+    if (ParseDecimal(value) < 0 || index < 0 || index >= list->count()) return QString::fromStdString(value);
+    return list->itemText(index);
+}
+
 QComboBox* MakeList(QWidget* parent, const std::vector<int>& textIds) {
     auto* list = new QComboBox(parent);
     for (const int id : textIds)

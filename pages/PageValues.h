@@ -8,6 +8,7 @@
 class CLimitEdit;
 class QComboBox;
 class QLineEdit;
+class QString;
 class QWidget;
 
 // What the four parameter pages share: accepting a value text from the module or a file, and
@@ -44,6 +45,10 @@ void AppendTrimmedText(std::vector<SCmdItem>& list, int code, const QLineEdit* f
 // The control's own state as its page's rules last set it: not hidden and not disabled within
 // its page, whichever tab is current and whether the window is locked or not.
 bool IsShownAndEnabled(const QWidget* control, const QWidget* page);
+
+// The item a value of a list selects (index value - offset), as the operator reads it; the value
+// text itself when it selects no item.
+QString ListItemText(const QComboBox* list, const std::string& value, int offset = 0);
 
 // A list with the texts, item 0 selected.
 QComboBox* MakeList(QWidget* parent, const std::vector<int>& textIds);

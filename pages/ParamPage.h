@@ -2,8 +2,12 @@
 
 #include "CmdItem.h"
 
+#include <QString>
+
 #include <string>
 #include <vector>
+
+class QWidget;
 
 // What the window and the engine ask of each of the four parameter pages (network, advanced,
 // IO, encryption). The controls are the values: the page keeps no copy of its own.
@@ -18,4 +22,12 @@ class IParamPage {
     virtual void GetParamList(std::vector<SCmdItem>& list) = 0;
     // Empties every control before a load.
     virtual void ClearParams() = 0;
+    // The controls that show a code of this page (an address: its mode list and its value field);
+    // empty for the codes of other pages.
+    virtual std::vector<QWidget*> ControlsOf(int /*code*/) const { return {}; }
+    // A value of a code of this page as the operator sees it ("9600" for the baud rate value 5,
+    // "Random" for the PAN ID 65535); the text itself where the page shows its text.
+    virtual QString ShownText(int /*code*/, const std::string& value) const {
+        return QString::fromStdString(value);
+    }
 };

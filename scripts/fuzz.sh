@@ -1,11 +1,33 @@
 #!/usr/bin/env bash
-# Runs every fuzz target of a CALYRA_FUZZ build for a bounded time each: fuzz.sh BUILD_DIR SECONDS
-set -euo pipefail
+# Runs every fuzz target of a CALYRA_FUZZ build for a bounded time each and reports, per target,
+# the inputs run and what was found: fuzz.sh BUILD_DIR SECONDS. Seeds come from fuzz/seeds/<target>
+# (and the shipped bundles for the bundle reader). Fails when any target found a fault; the input
+# that shows it is kept in BUILD_DIR/fuzz-findings.
+set -uo pipefail
 build=${1:-build-fuzz}; seconds=${2:-20}
+root=$(cd "$(dirname "$0")/.." && pwd)
+findings="$build/fuzz-findings"
+mkdir -p "$findings"
+failed=0
 for f in "$build"/bin/fuzz_*; do
   [ -x "$f" ] || continue
+  name=$(basename "$f")
   corpus=$(mktemp -d)
-  echo "fuzzing $(basename "$f") for ${seconds}s"
-  "$f" -max_total_time="$seconds" -max_len=4096 -print_final_stats=0 "$corpus" 2>&1 | tail -n 2
-  rm -rf "$corpus"
+  seeds=()
+  [ -d "$root/fuzz/seeds/$name" ] && seeds+=("$root/fuzz/seeds/$name")
+  [ "$name" = fuzz_language_bundle ] && seeds+=("$root/lang")
+  log=$(mktemp)
+  "$f" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 -artifact_prefix="$findings/$name-" \
+    "$corpus" "${seeds[@]}" >"$log" 2>&1
+  rc=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  if [ "$rc" -eq 0 ]; then
+    echo "$name: ${runs:-?} runs in ${seconds}s, nothing found"
+  else
+    failed=1
+    echo "$name: FOUND a fault after ${runs:-?} runs (exit $rc); input kept in $findings"
+    grep -m 1 -E 'ERROR: |runtime error|deadly signal' "$log" || tail -n 5 "$log"
+  fi
+  rm -rf "$corpus" "$log"
 done
+exit "$failed"

@@ -32,47 +32,26 @@ std::string ErrnoText(int err) {
     return strerror_r(err, buffer, sizeof buffer);
 }
 
-std::string FillText(std::string_view format, std::initializer_list<std::string_view> args) {
-    std::string out;
-    auto next = args.begin();
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
-            if (format[i + 1] == '%') {
-                out += '%';
-                ++i;
-                continue;
-            }
-            if (format[i + 1] == 's') {
-                if (next != args.end()) out += *next++;
-                ++i;
-                continue;
-            }
-        }
-        out += format[i];
-    }
-    return out;
-}
-
 std::string OpenFailureText(int err, const std::string& device) {
     switch (err) {
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return FillText(Text(TXT_OPEN_FAILED_NO_DEVICE), {device});
+        return FormatText(TXT_OPEN_FAILED_NO_DEVICE, {device});
     case EACCES:
     case EPERM: {
         std::string group = OwningGroup(device);
         if (group.empty()) group = "dialout";
-        return FillText(Text(TXT_OPEN_FAILED_PERMISSION), {device, group});
+        return FormatText(TXT_OPEN_FAILED_PERMISSION, {device, group});
     }
     case EBUSY:
     case EWOULDBLOCK:
-        return FillText(Text(TXT_OPEN_FAILED_BUSY), {device});
+        return FormatText(TXT_OPEN_FAILED_BUSY, {device});
     default:
-        return FillText(Text(TXT_OPEN_FAILED_OTHER), {device, ErrnoText(err)});
+        return FormatText(TXT_OPEN_FAILED_OTHER, {device, ErrnoText(err)});
     }
 }
 
 std::string RefusalText(const std::string& device, const std::string& reason) {
-    return FillText(Text(TXT_OPEN_FAILED_OTHER), {device, reason});
+    return FormatText(TXT_OPEN_FAILED_OTHER, {device, reason});
 }

@@ -7,10 +7,6 @@
 // The system's text of an errno value (thread-safe).
 std::string ErrnoText(int err);
 
-// A string-table text with each "%s" replaced by the next argument in order and "%%" by "%".
-// Unlike printf it cannot misread a translated table entry whose directives do not match.
-std::string FillText(std::string_view format, std::initializer_list<std::string_view> args);
-
 // What an operator can do about a failed open of device, from the errno of the failure: no
 // such device; permission denied, naming the group that owns the device to join; busy (another
 // program holds it); else the system's own text.

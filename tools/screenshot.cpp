@@ -4,11 +4,15 @@
 //   main          the window after the local load (default)
 //   remote-load   after a search and a node's load: the pages hold the node's values
 //   save-question the question a local Save asks while the pages hold a node's values
+//   marks         three values of the network page changed after the load: the marks of pending
+//                 changes, the count beside Save Params and one mark's tooltip
 // Usage: calyra_screenshot FILE [LANGUAGE [SCENE]]   (LANGUAGE: 0 Chinese, 1 English; default 1)
 // Run it under a display server, e.g. xvfb-run -a build/bin/calyra_screenshot docs/main-window.png
 #include "AppSettings.h"
+#include "BaseConfigDialog.h"
 #include "CalyraDlg.h"
 #include "CommSettings.h"
+#include "LimitEdit.h"
 #include "LanguageBundle.h"
 #include "LocalDialog.h"
 #include "MessageBoxCustom.h"
@@ -19,6 +23,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPixmap>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -26,6 +31,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QToolTip>
 
 #include <cstdio>
 #include <cstring>
@@ -66,6 +72,31 @@ bool GrabSaveQuestion(CCalyraDlg& window, const QString& output) {
     window.SaveButton()->click();
     return saved;
 }
+
+// Changes three values of the network page as an operator would.
+void ChangeThreeValues(CCalyraDlg& window) {
+    CBaseConfigDialog* page = window.NetworkPage();
+    QComboBox* channel = page->ChannelList();
+    channel->setCurrentIndex(channel->findText("20"));
+    page->PanIdModeList()->setCurrentIndex(1);
+    emit page->PanIdModeList()->activated(1);
+    page->PanIdField()->setText("4660");
+    page->DataIntervalField()->setText("250");
+}
+
+// The window with the tooltip of one control painted where it shows (a tooltip is a window of
+// its own, so grabbing the main window alone leaves it out).
+QPixmap GrabWithToolTip(CCalyraDlg& window, QWidget* control) {
+    QToolTip::showText(control->mapToGlobal(QPoint(8, control->height())), control->toolTip(), control);
+    QTest::qWait(300);
+    QPixmap shot = window.grab();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible() || std::strcmp(top->metaObject()->className(), "QTipLabel") != 0) continue;
+        QPainter painter(&shot);
+        painter.drawPixmap(window.mapFromGlobal(top->pos()), top->grab());
+    }
+    return shot;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -78,10 +109,11 @@ int main(int argc, char** argv) {
     const int language = argc > 2 ? std::atoi(argv[2]) : 1;
     const char* scene = argc > 3 ? argv[3] : "main";
     if (std::strcmp(scene, "main") != 0 && std::strcmp(scene, "remote-load") != 0 &&
-        std::strcmp(scene, "save-question") != 0) {
+        std::strcmp(scene, "save-question") != 0 && std::strcmp(scene, "marks") != 0) {
         std::fprintf(stderr, "%s: unknown scene %s\n", argv[0], scene);
         return 2;
     }
+    const bool marks = std::strcmp(scene, "marks") == 0;
 
     QTemporaryDir workDir, portsDir;
     QDir::setCurrent(workDir.path());
@@ -116,12 +148,17 @@ int main(int argc, char** argv) {
             window.Comm()->OpenButton()->click();
             window.LoadButton()->click();
             bool ready = JobEnded(window);
-            if (ready && std::strcmp(scene, "main") != 0) ready = LoadFirstNode(window);
+            if (ready && !marks && std::strcmp(scene, "main") != 0) ready = LoadFirstNode(window);
             QTest::qWait(200);
-            if (ready && std::strcmp(scene, "save-question") == 0)
+            if (ready && std::strcmp(scene, "save-question") == 0) {
                 code = GrabSaveQuestion(window, output) ? 0 : 1;
-            else if (ready && window.grab().save(output))
+            } else if (ready && marks) {
+                ChangeThreeValues(window);
+                QTest::qWait(200);
+                if (GrabWithToolTip(window, window.NetworkPage()->ChannelList()).save(output)) code = 0;
+            } else if (ready && window.grab().save(output)) {
                 code = 0;
+            }
         }
         if (code != 0) std::fprintf(stderr, "could not take the scene %s into %s\n", scene, argv[1]);
     }

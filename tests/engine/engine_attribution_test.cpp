@@ -179,7 +179,7 @@ TEST_F(AttributionTest, SearchRecordInsideAReplyKeepsTheReply) {
     StartJob(LM_AT, 0);
     SendAt("AT+PID?", PT_PID, 0);
     Feed("+PID:12");
-    Feed("34\r\n+NWS:1,2,00124B0001020304,5\r\n");
+    Feed("34\r\n+NWS:1,2,00124B0001020304,1\r\n");
     ASSERT_EQ(host.nodes.size(), 1u);
     EXPECT_FALSE(Completed());
     Feed("OK\r\n");
@@ -187,7 +187,7 @@ TEST_F(AttributionTest, SearchRecordInsideAReplyKeepsTheReply) {
     EXPECT_EQ(host.params[PT_PID], "1234");
     // In one chunk, with a record after the reply's end.
     SendAt("AT+CHA?", PT_CHA, 0);
-    Feed("+CHA:11\r\n+NWS:6,7,00124B0001020305,8\r\nOK\r\n+NWS:9,10,00124B0001020306,11\r\n");
+    Feed("+CHA:11\r\n+NWS:6,7,00124B0001020305,2\r\nOK\r\n+NWS:9,10,00124B0001020306,0\r\n");
     EXPECT_TRUE(Completed());
     EXPECT_EQ(host.params[PT_CHA], "11");
     EXPECT_EQ(host.nodes.size(), 3u);

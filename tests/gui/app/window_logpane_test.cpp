@@ -2,6 +2,8 @@
 #include "LogPane.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -19,6 +21,7 @@ class LogPaneTest : public QObject {
     void entriesAloneReachTheLimit();
     void entriesFromAnotherThreadArriveWhole();
     void clearLogEmptiesThePane();
+    void floodNeverHoldsTheWindow();
     void displayPacketGatesHexShow();
 };
 
@@ -123,6 +126,36 @@ void LogPaneTest::clearLogEmptiesThePane() {
     QTest::mouseClick(pane.ClearButton(), Qt::LeftButton);
     QCOMPARE(pane.Text(), QString());
     QCOMPARE(pane.LineCount(), 1);
+}
+
+// 1 MB without a line end as the dispatcher logs it with packet display and hex on: 256 chunks of
+// 4096 bytes, each handled in its own event on the window thread as the chunks of a flood are. A
+// probe timer measures the longest time the window thread did not get to it.
+void LogPaneTest::floodNeverHoldsTheWindow() {
+    CLogPane pane;
+    pane.resize(640, 400);
+    pane.show();
+    const QString chunk = "[Recv COM Data,Size(4096)]" + QString("A5").repeated(4096);
+    for (int i = 0; i < 256; ++i)
+        QMetaObject::invokeMethod(
+            &pane, [&pane, chunk] { pane.AppendLog(chunk); }, Qt::QueuedConnection);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    probe.start(5);
+    // The last 128 entries stand alone after the line rule dropped the first 128: 257 lines.
+    QTRY_VERIFY_WITH_TIMEOUT(pane.Edit()->document()->blockCount() == 257 && clock.elapsed() > 50, 30000);
+    qInfo("flood of 256 chunks drawn in %lld ms, longest hold of the window thread %lld ms", clock.elapsed(),
+          longest);
+    QVERIFY2(longest < 200, qPrintable(QString::number(longest)));
+    QVERIFY(pane.Text().startsWith("["));
+    QCOMPARE(pane.Text().count(chunk), 128);
 }
 
 void LogPaneTest::displayPacketGatesHexShow() {

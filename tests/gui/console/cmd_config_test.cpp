@@ -76,6 +76,9 @@ QString TooLong(int limit) {
 QString HexInvalid() {
     return QString::fromStdString(Text(TXT_HEX_INVALID));
 }
+QString LineBreak() {
+    return QString::fromStdString(Text(TXT_COMMAND_LINE_BREAK));
+}
 QString Digits(int n) {
     return QString("A5").repeated(n / 2) + (n % 2 ? "A" : "");
 }
@@ -143,6 +146,13 @@ void CmdConfigTest::send_data() {
                                     << "Send:fe0a";
     QTest::newRow("hex invalid refused") << "+++" << true << false << true << QByteArray() << HexInvalid();
     QTest::newRow("hex tab refused") << "41\t42" << true << false << true << QByteArray() << HexInvalid();
+    // A line break of its own would start a second command: only New Line ends a text command.
+    QTest::newRow("text with a carriage return refused")
+        << "AT+SRS\rAT+FAC" << false << true << true << QByteArray() << LineBreak();
+    QTest::newRow("text with a line feed refused")
+        << "AT+SRS\nAT+FAC" << false << false << true << QByteArray() << LineBreak();
+    QTest::newRow("hex CR LF is raw bytes") << "0D 0A" << true << false << true << QByteArray("\r\n")
+                                          << "Send:0D0A";
     QTest::newRow("text 255 fits") << QString(255, 'x') << false << false << false << QByteArray(255, 'x')
                                    << "";
     QTest::newRow("text 256 refused")
@@ -192,6 +202,9 @@ void CmdConfigTest::hugeCommandsRefusedByTheBuilder() {
     const SCommandPayload h = BuildCommandPayload(std::string(100000, 'a'), true, false);
     QCOMPARE(int(h.status), int(SCommandPayload::PAYLOAD_TOO_LONG));
     QCOMPARE(h.count, 0);
+    const SCommandPayload n = BuildCommandPayload(std::string("AT\0AT+FAC", 9), false, true);
+    QCOMPARE(int(n.status), int(SCommandPayload::PAYLOAD_LINE_BREAK));
+    QCOMPARE(n.count, 0);
 }
 
 void CmdConfigTest::failedSendLogsNothing() {
