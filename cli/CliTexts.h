@@ -4,8 +4,8 @@
 // the engine's table, the bundles translate them). 390..395 are the parameter set file's, in
 // Texts.h.
 enum ECliText : int {
-    TXT_IMAGE_EMPTY = 396, // "Firmware image %s is empty: nothing was sent."
-    TXT_IMAGE_TOO_LARGE = 397, // "Firmware image %s is too large: %lld bytes, at most %d bytes fit; nothing was sent."
+    TXT_CLI_IMAGE_EMPTY = 396, // "Firmware image %s is empty: nothing was sent."
+    TXT_CLI_IMAGE_TOO_LARGE = 397, // "Firmware image %s is too large: %lld bytes, at most %d bytes fit; nothing was sent."
     TXT_NO_ANSWER = 398, // "No answer from the module on %s."
     TXT_VERIFY_MISMATCH = 399, // "Verify failed: %s reads %s on the module, %s was written."
     TXT_VALUE_REFUSED = 400, // "The module refused %s=%s."

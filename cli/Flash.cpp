@@ -26,9 +26,9 @@ std::string ImageProblem(const std::string& path) {
         return Format(Text(TXT_IMAGE_UNREADABLE).c_str(), path.c_str(), "not a regular file");
     if (access(path.c_str(), R_OK) != 0)
         return Format(Text(TXT_IMAGE_UNREADABLE).c_str(), path.c_str(), std::strerror(errno));
-    if (st.st_size == 0) return Format(Text(TXT_IMAGE_EMPTY).c_str(), path.c_str());
+    if (st.st_size == 0) return Format(Text(TXT_CLI_IMAGE_EMPTY).c_str(), path.c_str());
     if (st.st_size > kLargestImage)
-        return Format(Text(TXT_IMAGE_TOO_LARGE).c_str(), path.c_str(), static_cast<long long>(st.st_size),
+        return Format(Text(TXT_CLI_IMAGE_TOO_LARGE).c_str(), path.c_str(), static_cast<long long>(st.st_size),
                       int(kLargestImage));
     return {};
 }
