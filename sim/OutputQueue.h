@@ -9,7 +9,8 @@
 
 // What the simulator sends, in order, with the faults of a real line applied: reply latency,
 // replies cut into random pieces, dropped replies, corrupted frame checksums, noise between
-// frames, and the line rate of a given baud rate (10 bits per byte). One reply is one unit:
+// frames, and the line rate of a given baud rate (10 bits per byte): a piece of a reply reaches
+// the reader only once its last byte would have crossed the line. One reply is one unit:
 // the "OK" of an escape, an AT reply, one search record or one frame. Not thread-safe: the
 // simulator holds its lock around every call.
 class COutputQueue {
@@ -42,6 +43,11 @@ class COutputQueue {
         Bytes bytes;
     };
     static constexpr int kPieceGapMs = 2; // keeps the pieces of a reply apart on the reader's side
+
+    // At the line rate: how many bytes of the front piece go out in one write, and when the last
+    // of them has crossed the line (the line is free again).
+    size_t LineChunk() const;
+    Clock::time_point LineChunkDone() const;
 
     std::deque<SPiece> pieces;
     Clock::time_point lastDue{}, lineFreeAt{};
