@@ -35,7 +35,7 @@ void CEngine::ShowJobProgress(int textId) {
     host.SetProgressRange(0, pendingQueue.GetCount());
 }
 
-void CEngine::LoadParams() {
+void CEngine::LoadParams(int noPrompt) {
     if (!StartBatch()) return;
     const auto job = BeginJobBuild();
     host.HideLinkKey(false);
@@ -48,7 +48,7 @@ void CEngine::LoadParams() {
         QueueText(FindParam(code)->readCmd, code, 0);
     ShowJobProgress(213);
     abortEntry = 1;
-    PostWorker(WM_CMD_START, LM_AT, 0);
+    PostWorker(WM_CMD_START, LM_AT, noPrompt);
     host.SetJobRunning(true);
 }
 
@@ -65,8 +65,8 @@ bool CEngine::ValueChanged(CResultList& results, const SCmdItem& value) {
     return !EqualsNoCase(stored->values[0], TrimLineEnds(value.Text()));
 }
 
-void CEngine::SaveParams() {
-    if (!StartBatch()) return;
+bool CEngine::SaveParams() {
+    if (!StartBatch()) return false;
     const auto job = BeginJobBuild();
     const std::vector<SCmdItem> values = PageValues();
     ClearQueues();
@@ -79,12 +79,13 @@ void CEngine::SaveParams() {
         else if (FindParam(value.type) && FindParam(value.type)->writePrefix)
             host.AppendLog(Format(Text(TXT_RECORD_TOO_LONG).c_str(), value.Text().c_str()));
     }
-    if (pendingQueue.IsEmpty()) return;
+    if (pendingQueue.IsEmpty()) return false;
     QueueText("AT+SAV", PT_SAV, 1);
     ShowJobProgress(214);
     abortEntry = 1;
     PostWorker(WM_CMD_START, LM_AT, 0);
     host.SetJobRunning(true);
+    return true;
 }
 
 void CEngine::RestartModule() {
@@ -124,6 +125,7 @@ int CEngine::OnCmdResult(int result, int code) {
     if (pendingQueue.IsEmpty()) {
         if (failedQueue.IsEmpty()) {
             host.SetJobRunning(false);
+            AfterBatch(true);
             return 1;
         }
         const int answer = host.CustomMessageBox(Text(curWrite == 0 ? 209 : 210), MB_STYLE_YESNO);
@@ -138,6 +140,7 @@ int CEngine::OnCmdResult(int result, int code) {
         } else {
             host.StepProgress(host.GetProgressMax());
             host.SetJobRunning(false);
+            AfterBatch(false);
         }
     }
     return 1;

@@ -33,6 +33,8 @@ bool CEngine::OpenPort(unsigned portNumber, unsigned baudRate, int dataBits, int
         return false;
     }
     linkMode = LM_IDLE;
+    lineBaud = baudRate;
+    lineBitsPerChar = BitsPerChar(dataBits, parity, stopBits);
     ResetBuffer(atBuffer);
     ResetBuffer(apiBuffer);
     ResetBuffer(upgradeBuffer);
@@ -303,6 +305,7 @@ int CEngine::SendToUiValue(const std::function<int()>& fn) {
 // Job messages
 
 void CEngine::OnJobAbort() {
+    OnUpgradeAborted();
     host.StepProgress(host.GetProgressMax());
     pendingQueue.Clear();
     abortEntry = 1;
@@ -316,6 +319,7 @@ void CEngine::OnEnterFailed(int wParam) {
     if (wParam != 1) return;
     host.AppendLog(Text(267));
     host.EndSearch();
+    OnUpgradeEntryFailed();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "ReplyEvent.h"
 #include "Serial.h"
 #include "Timings.h"
+#include "TransferTelemetry.h"
 #include "UiDispatcher.h"
 #include "tamsil.h"
 
@@ -56,8 +57,10 @@ class CEngine : public ISerialOwner {
     int OnCmdResult(int result, int code);
 
     // ---- Batches (UI) ----
-    void LoadParams();
-    void SaveParams();
+    // noPrompt 1: the entry gives up after three attempts whatever the Config Mode says.
+    void LoadParams(int noPrompt = 0);
+    // True when a job was started (something differed from the values read).
+    bool SaveParams();
     void RestartModule();
     void FactoryReset();
     std::string GetPageValue(int code);
@@ -85,6 +88,20 @@ class CEngine : public ISerialOwner {
     void OnHandshakeTimer();
     int BuildBlockFrame(bool first, SCmdItem& record);
     void OnUpgradeReply(const SApiResult& reply);
+
+    // ---- Firmware download as a transaction (UI) ----
+    // Around the three steps: with the restart step, a backup of the parameters first; after the
+    // enable reply, the wait for the new application, its version and parameters read and compared
+    // with the backup, and on the operator's word a restore that writes, saves and reads back.
+    enum EUpgradePhase { UP_NONE, UP_BACKUP, UP_DOWNLOAD, UP_WAIT_APP, UP_CHECK, UP_RESTORE, UP_VERIFY };
+    std::atomic<int> upgradePhase{UP_NONE};
+    std::vector<SCmdItem> backupValues; // the page values read before the download
+    std::string backupPath;             // where they were written
+    // The boot loader took over and no image was enabled since: the module answers only the
+    // handshake, and the next download needs no restart step.
+    bool bootLoaderLeft = false;
+    CTransferTelemetry telemetry;
+    long imageBytes = 0; // bytes of the image that will be sent (at most the boot loader's area)
 
     // ---- Logging (any thread; marshalled to the window thread) ----
     void AppendLog(const std::string& text);
@@ -119,6 +136,8 @@ class CEngine : public ISerialOwner {
 
     // Number of timer 4 (upgrade handshake) in the dispatcher.
     static constexpr int kHandshakeTimer = 4;
+    // One-shot wait for the new application after the enable reply.
+    static constexpr int kAppStartTimer = 6;
 
     // Test hooks: bytes read by the dispatcher and commands written by the worker are also
     // counted here (cheap, lock-free).
@@ -156,6 +175,24 @@ class CEngine : public ISerialOwner {
     void DispatchApi(const uint8_t* chunk, int n);
     void DispatchUpgrade(const uint8_t* chunk, int n);
     void CloseImage();
+
+    // Transaction steps (UpgradeTransaction.cpp).
+    void BeginBackup();
+    bool WriteBackup();
+    void AfterBatch(bool complete);         // a batch has ended (complete: without failures)
+    void OnUpgradeBatchDone(bool complete); // ... and its last value has reached its page
+    bool OnUpgradeEntryFailed();            // true when the transaction took the failure
+    void OnUpgradeAborted();
+    void OnImageEnabled();
+    void OnTransferBlockDone();
+    void FinishCheck();
+    void RestoreBackup();
+    // Logs the differences from the backup; their number.
+    int LogDifferencesFromBackup();
+    void EndUpgrade();
+    CTransferTelemetry::Clock::time_point progressShownAt{};
+    unsigned lineBaud = 0;       // of the open port, for the telemetry
+    double lineBitsPerChar = 10; // start, data, parity and stop bits
 
     // A builder of a job: held while it fills pendingQueue for a new job (see jobLock).
     std::unique_lock<std::recursive_mutex> BeginJobBuild();

@@ -8,6 +8,7 @@ struct STimings {
     int readMs = 50;         // serial read on a receive notification
     int portRefreshMs = 20;  // port list refresh of the main window
     int handshakeMs = 500;   // boot loader handshake period
+    int appStartMs = 1000;   // the new firmware's start after the enable reply
 
-    static STimings Fast() { return STimings{50, 600, 10, 50, 20, 50}; }
+    static STimings Fast() { return STimings{50, 600, 10, 50, 20, 50, 50}; }
 };
