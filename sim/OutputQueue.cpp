@@ -15,13 +15,15 @@ void COutputQueue::Schedule(Bytes reply, bool isFrame, int delayMs, Clock::time_
         --corruptNext;
         reply.back() ^= 0xFF;
     }
-    if (isFrame && garbage) {
-        // Noise never holds a start byte: it must not open a frame of its own.
-        Bytes noise(1 + rng() % 8);
-        for (uint8_t& b : noise)
-            b = static_cast<uint8_t>(rng() % 0xFE);
-        reply.insert(reply.begin(), noise.begin(), noise.end());
+    if (isFrame && (garbage || strayStarts)) {
+        const Bytes before = Noise(reply, false);
+        if (strayStarts && rng() % 4 == 0) {
+            const Bytes after = Noise({}, true);
+            reply.insert(reply.end(), after.begin(), after.end());
+        }
+        reply.insert(reply.begin(), before.begin(), before.end());
     }
+    if (lateEvery > 0 && rng() % static_cast<unsigned>(lateEvery) == 0) delayMs += lateMs;
     Clock::time_point due = std::max(now + milliseconds(latencyMs + delayMs), lastDue);
     size_t at = 0;
     while (at < reply.size()) {
@@ -45,6 +47,39 @@ COutputQueue::Clock::time_point COutputQueue::LineChunkDone() const {
     // reader only when its last bit has arrived: never earlier than a real line would deliver it.
     const Clock::time_point start = std::max(pieces.front().due, lineFreeAt);
     return start + nanoseconds(static_cast<long long>(LineChunk()) * 10 * 1'000'000'000LL / lineBaud);
+}
+
+Bytes COutputQueue::Noise(const Bytes& frame, bool trailing) {
+    // Plain noise never holds a start byte: it must not open a frame of its own.
+    Bytes noise(1 + rng() % 8);
+    for (uint8_t& b : noise)
+        b = static_cast<uint8_t>(rng() % 0xFE);
+    if (!strayStarts) return noise;
+    // A stray start with a plausible length. After a frame it claims far more bytes than the
+    // next replies hold: the reader must not wait on it while a real frame behind it is
+    // complete. Before a frame it ends inside that frame with a wrong checksum: the reader must
+    // not lose the frame when it drops the stray.
+    const size_t at = rng() % noise.size();
+    if (trailing) {
+        noise.insert(noise.begin() + static_cast<long>(at), {0xFE, static_cast<uint8_t>(200 + rng() % 51)});
+        return noise;
+    }
+    const size_t room = noise.size() + frame.size() - at; // bytes from the stray start on
+    if (room < 5) return noise;
+    Bytes all = noise;
+    all.insert(all.end(), frame.begin(), frame.end());
+    all.insert(all.begin() + static_cast<long>(at), {0xFE, 0});
+    // A length up to 60 that ends inside the frame and fails its checksum.
+    for (size_t len = 1 + rng() % std::min<size_t>(60, room - 3); len >= 1; --len) {
+        uint8_t x = static_cast<uint8_t>(len);
+        for (size_t i = at + 2; i < at + len + 4; ++i)
+            x ^= all[i];
+        if (x != all[at + len + 4]) {
+            noise.insert(noise.begin() + static_cast<long>(at), {0xFE, static_cast<uint8_t>(len)});
+            break;
+        }
+    }
+    return noise;
 }
 
 std::optional<COutputQueue::Clock::time_point> COutputQueue::NextDue() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FaultProfile.h"
 #include "SimFrame.h"
 
 #include <chrono>
@@ -8,9 +9,11 @@
 #include <random>
 
 // What the simulator sends, in order, with the faults of a real line applied: reply latency,
-// replies cut into random pieces, dropped replies, corrupted frame checksums, noise between
-// frames, and the line rate of a given baud rate (10 bits per byte): a piece of a reply reaches
-// the reader only once its last byte would have crossed the line. One reply is one unit:
+// replies cut into random pieces, replies now and then much later than the others (a busy or
+// sleeping node: what follows waits behind them), dropped replies, corrupted frame checksums,
+// noise between frames (with stray start bytes and plausible lengths, when asked for), and the
+// line rate of a given baud rate (10 bits per byte): a piece of a reply reaches the reader only
+// once its last byte would have crossed the line. One reply is one unit:
 // the "OK" of an escape, an AT reply, one search record or one frame. Not thread-safe: the
 // simulator holds its lock around every call.
 class COutputQueue {
@@ -36,6 +39,13 @@ class COutputQueue {
     void DropReplies(int n) { dropNext = n < 0 ? 0 : n; }
     void CorruptChecksums(int n) { corruptNext = n < 0 ? 0 : n; }
     void SetGarbage(bool on) { garbage = on; }
+    void SetLate(int every, int ms) {
+        lateEvery = every < 0 ? 0 : every;
+        lateMs = ms < 0 ? 0 : ms;
+    }
+    void SetStrayStarts(bool on) { strayStarts = on; }
+    // A random number in 0..n-1 from the queue's seeded generator (n > 0).
+    int Random(int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); }
 
   private:
     struct SPiece {
@@ -43,6 +53,9 @@ class COutputQueue {
         Bytes bytes;
     };
     static constexpr int kPieceGapMs = 2; // keeps the pieces of a reply apart on the reader's side
+    // Noise of 1..8 bytes; with strayStarts, a 0xFE and a length byte that never make a valid
+    // frame with what follows, and now and then a stray start after the frame too.
+    Bytes Noise(const Bytes& frame, bool trailing);
 
     // At the line rate: how many bytes of the front piece go out in one write, and when the last
     // of them has crossed the line (the line is free again).
@@ -53,7 +66,7 @@ class COutputQueue {
     Clock::time_point lastDue{}, lineFreeAt{};
     std::mt19937 rng;
     bool waitingForRoom = false;
-    int latencyMs = 0, chunkMax = 0, dropNext = 0, corruptNext = 0;
+    int latencyMs = 0, chunkMax = 0, dropNext = 0, corruptNext = 0, lateEvery = 0, lateMs = 0;
     unsigned lineBaud = 0;
-    bool garbage = false;
+    bool garbage = false, strayStarts = false;
 };

@@ -43,6 +43,7 @@ bool CSimulator::Start(const SSimOptions& o, std::string* error) {
     output = std::make_unique<COutputQueue>(o.seed);
     output->SetLatency(o.latencyMs);
     output->SetLineRate(o.lineRateBaud);
+    ApplyFaults(o.faults);
     boot = CBootLoader();
     cutter.Clear();
     state = ST_TRANSPARENT;
@@ -284,6 +285,8 @@ void CSimulator::OnEscape(bool entering) {
     switch (escapeMode) {
     case ESC_TWO_CHUNKS:
         Reply("OK\r\n");
+        // The repeated "OK" comes after the reader has had time to act on the first.
+        if (doubleOk) Reply("OK\r\n", 3 + output->Random(15));
         break;
     case ESC_ONE_CHUNK:
         Reply("OK\r\nOK\r\n");
@@ -433,6 +436,15 @@ void CSimulator::CorruptChecksums(int n) {
 }
 void CSimulator::SetGarbage(bool on) {
     Locked([&] { output->SetGarbage(on); });
+}
+void CSimulator::SetFaultProfile(const SFaultProfile& profile) {
+    Locked([&] { ApplyFaults(profile); });
+}
+void CSimulator::ApplyFaults(const SFaultProfile& p) {
+    output->SetChunking(p.chunkMax);
+    output->SetLate(p.lateEvery, p.lateMs);
+    output->SetStrayStarts(p.strayStarts);
+    doubleOk = p.doubleOk;
 }
 void CSimulator::SetLineRate(unsigned baud) {
     Locked([&] { output->SetLineRate(baud); });

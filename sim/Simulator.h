@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BootLoader.h"
+#include "FaultProfile.h"
 #include "OutputQueue.h"
 #include "PtyPair.h"
 #include "SimFrame.h"
@@ -24,12 +25,14 @@ struct SSimOptions {
     int nwsGapMs = 5;          // gap between network search records
     unsigned seed = 1;         // remote addresses, MACs, chunk sizes, noise
     bool imageResetsParams = false; // an enabled image brings the factory values back
+    SFaultProfile faults;      // put on every reply from the start
 };
 
 // A module on a pseudo-terminal: transparent state, "+++" into the configuration state, AT
 // commands for every parameter of the catalogue, "AT+API" into API frames with remote requests
 // to a simulated network, and the boot loader. Faults can be injected at any time from any
-// thread; every public operation is thread-safe. Start resets the module and every fault.
+// thread; every public operation is thread-safe. Start resets the module and every fault but
+// the fault profile of its options.
 //
 // States: transparent (data is dropped: there is no radio peer; only "+++" and the boot loader
 // handshake are acted on), configuration (AT lines, see AtCommands.h), API (frames; "+++" between
@@ -65,6 +68,8 @@ class CSimulator {
     void DropReplies(int n);        // the next n replies are not sent
     void CorruptChecksums(int n);   // the next n frames go out with a wrong checksum
     void SetGarbage(bool on);       // 1..8 noise bytes (never 0xFE) before every frame
+    // A named set of line faults (see FaultProfile.h), replacing the chunking set before.
+    void SetFaultProfile(const SFaultProfile& profile);
     void HangUp();                  // closes the master: the slave sees POLLHUP; alias removed
     void SetLineRate(unsigned baud);
     void SetNodeStatus(uint16_t node, int status); // that node answers with status; 0 = normal
@@ -118,6 +123,7 @@ class CSimulator {
     void Reply(const std::string& text, int delayMs = 0);
     void ReplyFrame(uint16_t command, const Bytes& payload);
     void Log(std::string line);
+    void ApplyFaults(const SFaultProfile& profile);
     // Runs change under the lock and wakes the thread, whose waits may depend on it.
     template <class F> void Locked(F change) {
         std::lock_guard g(lock);
@@ -144,6 +150,7 @@ class CSimulator {
     COutputQueue::Clock::time_point lastFrameByte{};
     EState state = ST_TRANSPARENT;
     EEscape escapeMode = ESC_TWO_CHUNKS;
+    bool doubleOk = false;
     std::string tail, line; // bytes kept to find "+++" or the handshake across reads; command line
     bool lineOverflow = false;
     std::set<int> failingReads;

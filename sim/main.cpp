@@ -25,6 +25,16 @@ Options:
   --latency MS       delay before every reply (default 0)
   --line-rate BAUD   send and take bytes no faster than BAUD allows, 10 bits per byte (default off)
   --chunk N          send replies in random pieces of 1..N bytes (default whole)
+  --faults PROFILE   the faults of a real line on every reply:
+                       clean      none (default)
+                       split      replies in random pieces of 1..3 bytes
+                       late       about one reply in 8 comes --late-ms late
+                       stray      noise before frames with stray 0xFE start bytes and
+                                  plausible length bytes
+                       double-ok  the "OK" of every "+++" comes twice
+                       rough      split, stray and double-ok together
+                       hostile    rough and late together
+  --late-ms MS       how late the late replies come (default 900)
   --escape MODE      how "+++" is answered: two (default: "OK" per "+++", so two
                      attempts give two separate chunks), one ("OK\r\nOK\r\n" in one
                      chunk), single (only the "+++" that enters is answered), silent
@@ -68,7 +78,8 @@ int Fail(const std::string& message) {
 int main(int argc, char** argv) {
     SSimOptions o;
     std::string softVersion;
-    int chunk = 0;
+    int chunk = -1;
+    int lateMs = -1;
     CSimulator::EEscape escape = CSimulator::ESC_TWO_CHUNKS;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -93,6 +104,15 @@ int main(int argc, char** argv) {
             o.lineRateBaud = static_cast<unsigned>(n);
         } else if (a == "--chunk" && ParseNumber(v, 0, 4096, n)) {
             chunk = static_cast<int>(n);
+        } else if (a == "--faults") {
+            if (!FaultProfileByName(v, o.faults)) {
+                std::string names;
+                for (const std::string& name : FaultProfileNames())
+                    names += (names.empty() ? "" : ", ") + name;
+                return Fail("--faults takes one of " + names);
+            }
+        } else if (a == "--late-ms" && ParseNumber(v, 0, 600000, n)) {
+            lateMs = static_cast<int>(n);
         } else if (a == "--nws-gap" && ParseNumber(v, 0, 60000, n)) {
             o.nwsGapMs = static_cast<int>(n);
         } else if (a == "--seed" && ParseNumber(v, 0, 0x7FFFFFFF, n)) {
@@ -120,6 +140,8 @@ int main(int argc, char** argv) {
         }
     }
     if (o.aliasNumber && o.portsDir.empty()) o.portsDir = DefaultPortsDir();
+    if (chunk >= 0) o.faults.chunkMax = chunk;
+    if (lateMs >= 0) o.faults.lateMs = lateMs;
 
     // The simulator's thread inherits this mask, so only sigwait below sees the signals.
     sigset_t stopSignals;
@@ -133,7 +155,6 @@ int main(int argc, char** argv) {
     std::string error;
     if (!sim.Start(o, &error)) return Fail(error);
     sim.SetEscapeMode(escape);
-    sim.SetChunking(chunk);
     if (!softVersion.empty()) sim.SetLocalParam(4, softVersion);
     std::printf("calyra-sim: slave %s\n", sim.SlavePath().c_str());
     if (!sim.AliasPath().empty())

@@ -4,6 +4,7 @@
 #include "BackupFiles.h"
 #include "ConfigFile.h"
 #include "EngineFixture.h"
+#include "FaultProfile.h"
 #include "ParamDiff.h"
 #include "Texts.h"
 #include "TextUtil.h"
@@ -69,6 +70,11 @@ class UpgradeTest : public EngineTest {
                 out.push_back(e.path().string());
         return out;
     }
+    void UseProfile(const char* name) {
+        SFaultProfile p;
+        ASSERT_TRUE(FaultProfileByName(name, p));
+        sim.SetFaultProfile(p);
+    }
     void Download(const std::filesystem::path& image, int restart) {
         engine->OnUpgradeRequest(0, image.string() + "," + std::to_string(restart));
     }
@@ -89,10 +95,9 @@ class UpgradeTest : public EngineTest {
 
 // The backup is written before the restart step, named by the MAC, and holds the module's values;
 // the new application is read and its version shown; an image that keeps the values shows no
-// difference. Under split and late replies.
+// difference. Under the split fault profile (replies in random pieces).
 TEST_F(UpgradeTest, BackupBeforeAndCheckAfterWithAnImageThatKeepsTheValues) {
-    sim.SetChunking(4);
-    sim.SetLatency(2);
+    UseProfile("split");
     const std::string oldVersion = sim.LocalParam(PT_SOFT_VERSION);
     ASSERT_TRUE(Open());
     const auto image = portsDir / "fw.bin";
@@ -130,7 +135,7 @@ TEST_F(UpgradeTest, BackupBeforeAndCheckAfterWithAnImageThatKeepsTheValues) {
 // the reset changed, and the restore writes, saves and reads back every one of them.
 TEST_F(UpgradeTest, RestoreAfterAnImageThatResetsTheParameters) {
     sim.SetImageResetsParams(true);
-    sim.SetChunking(6);
+    UseProfile("split");
     ASSERT_TRUE(Open());
     const auto image = portsDir / "fw.bin";
     WriteImage(image, 64 * 20);
@@ -182,7 +187,7 @@ TEST_F(UpgradeTest, RestoreAfterAnImageThatResetsTheParameters) {
 // the restart step offers to go without it; the download then starts with the handshake, the
 // flash equals the file, and the check compares with the backup of the broken attempt.
 TEST_F(UpgradeTest, DownloadBrokenAtBlockThousandIsRecoveredWithoutTheRestartStep) {
-    sim.SetChunking(8);
+    UseProfile("double-ok"); // the transfer runs clean: 4,700 blocks of split replies take half a minute
     ASSERT_TRUE(Open());
     const auto path = portsDir / "full.bin";
     const std::vector<uint8_t> image = WriteImage(path, 239552);

@@ -5,6 +5,7 @@
 
 #include "ParamCatalogue.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <poll.h>
 #include <unistd.h>
@@ -86,4 +87,89 @@ TEST_F(SimTest, LatencyAndLineRateDelayReplies) {
     t0 = steady_clock::now();
     EXPECT_EQ(At("AT+PID?"), "+PID:65535\r\nOK\r\n");
     EXPECT_GE(steady_clock::now() - t0, milliseconds(60));
+}
+
+TEST(SimFaultProfiles, NamesAndTheirFaults) {
+    struct SCase {
+        const char* name;
+        int chunkMax, lateEvery;
+        bool stray, doubleOk;
+    };
+    const SCase cases[] = {
+        {"clean", 0, 0, false, false},  {"split", 3, 0, false, false}, {"late", 0, 8, false, false},
+        {"stray", 0, 0, true, false},   {"double-ok", 0, 0, false, true}, {"rough", 3, 0, true, true},
+        {"hostile", 3, 8, true, true},
+    };
+    ASSERT_EQ(FaultProfileNames().size(), std::size(cases));
+    for (const SCase& c : cases) {
+        SFaultProfile p;
+        ASSERT_TRUE(FaultProfileByName(c.name, p)) << c.name;
+        EXPECT_EQ(p.chunkMax, c.chunkMax) << c.name;
+        EXPECT_EQ(p.lateEvery, c.lateEvery) << c.name;
+        EXPECT_EQ(p.strayStarts, c.stray) << c.name;
+        EXPECT_EQ(p.doubleOk, c.doubleOk) << c.name;
+    }
+    SFaultProfile p;
+    EXPECT_FALSE(FaultProfileByName("Rough", p));
+    setenv("CALYRA_SIM_FAULTS", "bumpy", 1);
+    std::string error;
+    EXPECT_FALSE(FaultProfileFromEnvironment(p, &error));
+    EXPECT_NE(error.find("bumpy"), std::string::npos);
+    unsetenv("CALYRA_SIM_FAULTS");
+    EXPECT_TRUE(FaultProfileFromEnvironment(p, &error));
+    EXPECT_FALSE(p.Any());
+}
+
+TEST_F(SimTest, LateRepliesHoldBackWhatFollows) {
+    SFaultProfile late;
+    late.lateEvery = 1;
+    late.lateMs = 120;
+    ASSERT_TRUE(EnterConfig());
+    sim.SetFaultProfile(late);
+    auto t0 = steady_clock::now();
+    port.Write("AT+PID?\r\nAT+CHA?\r\n");
+    EXPECT_EQ(port.ReadUntil([](const std::string& t) { return t.find("+CHA") != std::string::npos && EndsAtReply(t); }),
+              "+PID:65535\r\nOK\r\n+CHA:11\r\nOK\r\n");
+    EXPECT_GE(steady_clock::now() - t0, milliseconds(115));
+}
+
+TEST_F(SimTest, DoubleOkRepeatsTheEscapeAnswerInItsOwnChunk) {
+    SFaultProfile p;
+    p.doubleOk = true;
+    sim.SetFaultProfile(p);
+    port.Write("+++");
+    auto chunks = port.ReadChunks([](const std::string& t) { return t == "OK\r\nOK\r\n"; }, 1000);
+    EXPECT_EQ(Join(chunks), "OK\r\nOK\r\n");
+    EXPECT_EQ(chunks.size(), 2u);
+}
+
+// Stray start bytes with plausible lengths before and after frames: every reply still holds its
+// frame whole, and the stream holds more start bytes than frames.
+TEST_F(SimTest, StrayStartsKeepEveryFrameWhole) {
+    ASSERT_TRUE(EnterApi());
+    SFaultProfile p;
+    ASSERT_TRUE(FaultProfileByName("stray", p));
+    sim.SetFaultProfile(p);
+    const uint16_t node = sim.NodeAddresses()[0];
+    // A complete 0x6244 frame with a right checksum at some start byte of the bytes.
+    auto holdsReply = [](const std::string& b) {
+        for (size_t i = 0; i + 5 <= b.size(); ++i) {
+            const size_t len = static_cast<uint8_t>(b[i + 1]);
+            if (static_cast<uint8_t>(b[i]) != 0xFE || i + len + 5 > b.size()) continue;
+            uint8_t x = 0;
+            for (size_t k = i + 1; k < i + len + 4; ++k)
+                x ^= static_cast<uint8_t>(b[k]);
+            if (x == static_cast<uint8_t>(b[i + len + 4]) && b[i + 2] == '\x44' && b[i + 3] == '\x62') return true;
+        }
+        return false;
+    };
+    size_t starts = 0, frames = 0;
+    for (const char* letters : {"PID", "CHA", "TYP", "NID", "ITV", "DM0", "KEY", "SEC", "MOD", "DT1"}) {
+        port.Write(RemoteFrame(node, letters));
+        const std::string got = port.ReadUntil(holdsReply, 1000) + port.ReadFor(10);
+        EXPECT_TRUE(holdsReply(got)) << letters;
+        starts += static_cast<size_t>(std::count(got.begin(), got.end(), '\xFE'));
+        ++frames;
+    }
+    EXPECT_GT(starts, frames);
 }

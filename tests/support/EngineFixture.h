@@ -1,8 +1,8 @@
 #pragma once
 
 // A headless window for engine tests: a recording host, a dispatcher bound to the test thread,
-// the simulator on a pseudo-terminal behind a COM alias in a temporary ports folder, and the
-// engine with shortened timings.
+// the simulator on a pseudo-terminal behind a COM alias in a temporary ports folder (with the
+// fault profile named by $CALYRA_SIM_FAULTS), and the engine with shortened timings.
 #include "RecordingHost.h"
 #include "Simulator.h"
 
@@ -32,6 +32,8 @@ class EngineTest : public ::testing::Test {
         options.aliasNumber = kAlias;
         options.nodes = 3;
         options.nwsGapMs = 2;
+        std::string error;
+        ASSERT_TRUE(FaultProfileFromEnvironment(options.faults, &error)) << error;
         RestartSim();
         engine = std::make_unique<CEngine>(host, ui, STimings::Fast());
     }
@@ -40,7 +42,7 @@ class EngineTest : public ::testing::Test {
         sim.Stop();
         std::filesystem::remove_all(portsDir);
     }
-    // A fresh module in the transparent state, every fault cleared.
+    // A fresh module in the transparent state, every fault but the profile's cleared.
     void RestartSim() {
         sim.Stop();
         std::string error;

@@ -2,7 +2,8 @@
 // The main window against the module simulator: the simulator runs on a pseudo-terminal with
 // an alias in the fixture's ports folder, created before the window enumerates the ports. The
 // alias number is above the fixed numbers of ttyS, ttyUSB and ttyACM devices, so no device of the
-// machine takes the name when the alias goes away.
+// machine takes the name when the alias goes away. $CALYRA_SIM_FAULTS names the simulator's fault
+// profile.
 
 #include "Simulator.h"
 #include "WindowFixture.h"
@@ -19,7 +20,7 @@ class CSimWindowFixture : public CWindowFixture {
         o.nodes = nodes;
         o.portsDir = PortsDir().toStdString();
         o.aliasNumber = kAlias;
-        started = sim.Start(o, &error);
+        started = FaultProfileFromEnvironment(o.faults, &error) && sim.Start(o, &error);
     }
     ~CSimWindowFixture() {
         // The window closes its port before the simulator goes away.
