@@ -34,7 +34,9 @@ void CCalyraDlg::ResetPages() {
     ioPage->ClearParams();
     advancedPage->ClearParams();
     localPage->ClearVersions();
-    logPane->Clear();
+    // The reads of a firmware download (backup, check, restore) keep its log whole: the backup's
+    // file name and the transfer's figures stay in view.
+    if (!engine || engine->upgradePhase == CEngine::UP_NONE) logPane->Clear();
     configTabs->setCurrentIndex(0);
 }
 

@@ -23,6 +23,8 @@ void CEngine::BeginBackup() {
     backupValues.clear();
     backupPath.clear();
     host.AppendLog(Text(TXT_BACKUP_READING));
+    // Three escape attempts at most: a module that does not answer may sit in its boot loader,
+    // and is then offered the download without the restart step.
     LoadParams(1);
 }
 
@@ -73,7 +75,7 @@ void CEngine::OnUpgradeBatchDone(bool complete) {
         break;
     case UP_RESTORE:
         upgradePhase = UP_VERIFY;
-        LoadParams(1);
+        LoadParams();
         break;
     case UP_VERIFY: {
         const int left = LogDifferencesFromBackup();
@@ -119,6 +121,11 @@ bool CEngine::OnUpgradeEntryFailed() {
 void CEngine::OnUpgradeAborted() {
     if (upgradePhase == UP_NONE) return;
     if (upgradePhase == UP_DOWNLOAD && bootLoaderLeft) host.AppendLog(Text(TXT_LEFT_IN_BOOT));
+    if (upgradePhase == UP_CHECK && configEntered == 1 && linkMode == LM_ENTERING) {
+        // The check's entry was given up: the new firmware never answered.
+        bootLoaderLeft = true;
+        host.AppendLog(Text(TXT_APP_NOT_BACK));
+    }
     EndUpgrade();
 }
 
@@ -156,7 +163,9 @@ void CEngine::OnImageEnabled() {
             return;
         }
         upgradePhase = UP_CHECK;
-        LoadParams(1);
+        // The new firmware may take a while: the entry keeps trying as the Config Mode says, and
+        // an abort of it means the module did not come back.
+        LoadParams();
     });
 }
 
@@ -198,6 +207,6 @@ void CEngine::RestoreBackup() {
         host.SetParam(v.type, v.Text());
     if (!SaveParams()) {
         upgradePhase = UP_VERIFY;
-        LoadParams(1);
+        LoadParams();
     }
 }
