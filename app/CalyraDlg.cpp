@@ -72,6 +72,7 @@ CCalyraDlg::CCalyraDlg(STimings timings, QWidget* parent)
 
     ConnectEngine();
     ResetPages();
+    SetPageOwner(PO_NONE);
 }
 
 CCalyraDlg::~CCalyraDlg() {
@@ -100,7 +101,11 @@ void CCalyraDlg::BuildControls() {
     auto* configGroup = new QGroupBox(UiCaption(kTemplate, 1056, "Config"), this);
     configTabs = new QTabWidget(configGroup);
     configTabs->setObjectName("configTabs");
-    (new QVBoxLayout(configGroup))->addWidget(configTabs);
+    pageSourceLabel = new QLabel(configGroup);
+    pageSourceLabel->setObjectName("pageSourceLabel");
+    auto* configLayout = new QVBoxLayout(configGroup);
+    configLayout->addWidget(pageSourceLabel);
+    configLayout->addWidget(configTabs);
     BuildPages();
 
     collapseButton = MakeButton(this, 1057, "<<", "collapseButton");
@@ -189,7 +194,7 @@ void CCalyraDlg::BuildPages() {
 
 void CCalyraDlg::ConnectEngine() {
     connect(loadButton, &QPushButton::clicked, this, [this] { engine->LoadParams(); });
-    connect(saveButton, &QPushButton::clicked, this, [this] { engine->SaveParams(); });
+    connect(saveButton, &QPushButton::clicked, this, &CCalyraDlg::OnSaveParams);
     connect(restartButton, &QPushButton::clicked, this, [this] { engine->RestartModule(); });
     connect(factoryButton, &QPushButton::clicked, this, [this] { engine->FactoryReset(); });
     connect(importButton, &QPushButton::clicked, this, &CCalyraDlg::OnImportConfig);
@@ -295,6 +300,9 @@ void CCalyraDlg::SetJobRunning(bool running) {
     }
     comm->OpenButton()->setEnabled(!running);
     languageList->setEnabled(!running);
+    // The current page stays usable, but none of its controls may start traffic of its own.
+    consolePage->SetJobRunning(running);
+    remotePage->SetJobRunning(running);
 }
 
 void CCalyraDlg::ToggleCollapse() {

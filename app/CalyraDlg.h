@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "EngineHost.h"
 #include "MainDlgAccess.h"
+#include "PageSource.h"
 #include "PortEnum.h"
 #include "Timings.h"
 #include "UiDispatcher.h"
@@ -30,6 +31,7 @@ class CRemoteDialog;
 class CWaitDialog;
 class QComboBox;
 class QFrame;
+class QLabel;
 class QPushButton;
 class QTabWidget;
 
@@ -67,6 +69,15 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     // The restart of a language change (ends this instance). Tests replace it.
     void SetRestartHandler(std::function<void()> handler) { restart = std::move(handler); }
     CAppSettings& Settings() { return settings; }
+
+    // ---- Whose values the pages hold ----
+    // Whose values the pages hold (local module, node address and MAC, parameter set file or
+    // none), and what that module's last read values were. The line above the configuration tabs
+    // shows the same.
+    SPageSource PageSource() const;
+    // Save Params: while the pages hold a node's values, the local save asks first (naming both);
+    // No writes nothing.
+    void OnSaveParams();
 
     // ---- IMainDlg ----
     void AppendLog(const QString& text) override;
@@ -111,6 +122,7 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     QTabWidget* ConfigTabs() const { return configTabs; }
     QComboBox* LanguageList() const { return languageList; }
     QPushButton* CollapseButton() const { return collapseButton; }
+    QLabel* PageSourceLabel() const { return pageSourceLabel; }
     QPushButton* LoadButton() const { return loadButton; }
     QPushButton* SaveButton() const { return saveButton; }
     QPushButton* RestartButton() const { return restartButton; }
@@ -143,6 +155,8 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     void ShowPortClosed();
     void SaveSettingsOnClose();
     QString ChooseConfigFile(bool save);
+    void SetPageOwner(EPageOwner owner, const QString& file = QString());
+    void ShowPageSource();
 
     // Declared first, destroyed last: the engine's close may still run window tasks.
     CUiDispatcher dispatcher;
@@ -159,6 +173,8 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     bool appliedOpen = false;
     int languageIndex = 1;
     bool collapsed = false;
+    EPageOwner pageOwner = PO_NONE;
+    QString pageFile; // PO_FILE: the imported file
 
     CCommSettings* comm = nullptr;
     CLogPane* logPane = nullptr;
@@ -174,6 +190,7 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     QPushButton* exportButton = nullptr;   // 1015
     QPushButton* collapseButton = nullptr; // 1057
     QFrame* logLine = nullptr;             // 1058
+    QLabel* pageSourceLabel = nullptr;     // whose values the pages hold
     CLocalDialog* localPage = nullptr;
     CRemoteDialog* remotePage = nullptr;
     CBaseConfigDialog* networkPage = nullptr;

@@ -38,6 +38,8 @@ void CCalyraDlg::ResetPages() {
     // file name and the transfer's figures stay in view.
     if (!engine || engine->upgradePhase == CEngine::UP_NONE) logPane->Clear();
     configTabs->setCurrentIndex(0);
+    // The engine empties the pages for a load: they hold that module's values from now on.
+    SetPageOwner(engine->pagesNode == CEngine::kPagesLocal ? PO_LOCAL : PO_NODE);
 }
 
 void CCalyraDlg::CollectParamList(std::vector<SCmdItem>& list) {
@@ -52,6 +54,7 @@ void CCalyraDlg::SetParam(int code, const std::string& value) {
     switch (info->page) {
     case PG_NETWORK:
         networkPage->SetParam(code, value);
+        if (code == PT_MID) ShowPageSource();
         break;
     case PG_ADVANCED:
         advancedPage->SetParam(code, value);
@@ -161,7 +164,12 @@ void CCalyraDlg::OnImportConfig() {
     const QString path = chooseFile(false);
     if (path.isEmpty()) return;
     const bool found = ::ImportConfig(
-        path.toStdString(), [this] { ResetPages(); },
+        path.toStdString(),
+        [this, &path] {
+            ResetPages();
+            SetPageOwner(PO_FILE, path);
+        },
         [this](const SCmdResult& r) { engine->ApplyResult(r); });
+    if (!found) SetPageOwner(PO_NONE); // a foreign file leaves the pages empty
     if (found) ::CustomMessageBox(this, UiText(211), QString(), MB_STYLE_OK);
 }

@@ -83,22 +83,26 @@ CCmdConfigDialog::CCmdConfigDialog(QWidget* parent) : QWidget(parent) {
     layout->addWidget(upgradeGroup);
     layout->addStretch(1);
 
-    // The state of a first start without a settings file.
+    // The state of a first start without a settings file. The send timer does not run until its
+    // box is clicked, so the box starts cleared whatever was stored.
     hexBox->setChecked(true);
     newLineBox->setChecked(true);
-    sendTimerBox->setChecked(true);
+    sendTimerBox->setChecked(false);
     restartBox->setChecked(true);
     periodEdit->setText("1000");
-    commandEdit->setText("+++");
+    ShowDefaultCommand();
 
     connect(commandEdit, &QLineEdit::returnPressed, this, &CCmdConfigDialog::OnSend);
     connect(sendButton, &QPushButton::clicked, this, &CCmdConfigDialog::OnSend);
     connect(clearButton, &QPushButton::clicked, commandEdit, [this] { commandEdit->setText(QString()); });
     connect(hexBox, &QCheckBox::clicked, this, &CCmdConfigDialog::OnHexClicked);
+    // The filter follows the box however it changes (a click, the settings).
+    connect(hexBox, &QCheckBox::toggled, this, &CCmdConfigDialog::SetHexFilter);
     connect(sendTimerBox, &QCheckBox::clicked, this, &CCmdConfigDialog::OnSendTimerClicked);
     connect(browseButton, &QPushButton::clicked, this, &CCmdConfigDialog::OnBrowse);
     connect(upgradeButton, &QPushButton::clicked, this, &CCmdConfigDialog::OnUpgrade);
     connect(&sendTimer, &QTimer::timeout, this, &CCmdConfigDialog::OnSendTimer);
+    SetHexFilter(hexBox->isChecked());
 }
 
 void CCmdConfigDialog::LoadSettings(ISettingsStore& store) {
@@ -106,8 +110,19 @@ void CCmdConfigDialog::LoadSettings(ISettingsStore& store) {
     restartBox->setChecked(store.GetInt("RestartDevice", 1) != 0);
     hexBox->setChecked(store.GetInt("CmdHex", 1) != 0);
     periodEdit->setText(QString::fromStdString(store.GetText("SendTimer", "1000").substr(0, kMaxPeriodText)));
-    sendTimerBox->setChecked(store.GetInt("SendTimerState", 1) != 0);
+    // No timer starts here, whatever "SendTimerState" says: the box shows that none runs (and the
+    // close writes that state back).
+    sendTimerBox->setChecked(false);
     newLineBox->setChecked(store.GetInt("SendNewLine", 1) != 0);
+    ShowDefaultCommand();
+}
+
+void CCmdConfigDialog::ShowDefaultCommand() {
+    // In the form the Hex box asks for, with its character filter, so that Send sends it as is.
+    const std::string command = kDefaultCommand;
+    const bool hex = hexBox->isChecked();
+    commandEdit->setText(QString::fromStdString(
+        hex ? BytesToHex(command.data(), static_cast<int>(command.size()), true) : command));
 }
 
 void CCmdConfigDialog::SaveSettings(ISettingsStore& store) const {
@@ -127,6 +142,13 @@ void CCmdConfigDialog::SetRawMode(int value) {
     if (link) link->SetRawMode(value);
 }
 
+void CCmdConfigDialog::SetJobRunning(bool running) {
+    jobRunning = running;
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{sendButton, clearButton, sendTimerBox, browseButton, upgradeButton})
+        control->setEnabled(!running);
+}
+
 bool CCmdConfigDialog::BuildPayload(SCommandPayload& payload) const {
     payload =
         BuildCommandPayload(commandEdit->text().toStdString(), hexBox->isChecked(), newLineBox->isChecked());
@@ -144,7 +166,7 @@ bool CCmdConfigDialog::BuildPayload(SCommandPayload& payload) const {
 }
 
 void CCmdConfigDialog::OnSend() {
-    if (!link) return;
+    if (!link || jobRunning) return;
     SCommandPayload payload;
     if (!BuildPayload(payload)) return;
     link->SetAbortEntry();
@@ -154,7 +176,7 @@ void CCmdConfigDialog::OnSend() {
 }
 
 void CCmdConfigDialog::OnSendTimer() {
-    if (!link) return;
+    if (!link || jobRunning) return;
     SCommandPayload payload;
     if (!BuildPayload(payload)) {
         // A command that cannot be sent stays so: stop instead of logging the refusal every tick.
@@ -172,8 +194,9 @@ void CCmdConfigDialog::OnSendTimer() {
 }
 
 void CCmdConfigDialog::SetHexFilter(bool on) {
-    commandEdit->setValidator(
-        on ? new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f ]*"), commandEdit) : nullptr);
+    if (!hexValidator)
+        hexValidator = new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f ]*"), this);
+    commandEdit->setValidator(on ? hexValidator : nullptr);
 }
 
 void CCmdConfigDialog::OnHexClicked() {
@@ -181,10 +204,8 @@ void CCmdConfigDialog::OnHexClicked() {
     if (hexBox->isChecked()) {
         commandEdit->setText(
             QString::fromStdString(BytesToHex(text.data(), static_cast<int>(text.size()), true)));
-        SetHexFilter(true);
         return;
     }
-    SetHexFilter(false);
     // Text that is not hex (typed before the filter was on) is kept as it stands.
     if (!IsHexText(text)) return;
     const std::string digits = RemoveBlanks(text);
@@ -231,6 +252,7 @@ void CCmdConfigDialog::ChooseImage(const QString& path) {
 }
 
 void CCmdConfigDialog::OnUpgrade() {
+    // Not refused here while a job runs: the engine refuses a second request with its reason.
     if (!link) return;
     link->UpgradeRequest(imagePath.toStdString() + (restartBox->isChecked() ? ",1" : ",0"));
 }

@@ -10,6 +10,7 @@ class ISettingsStore;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QValidator;
 struct SCommandPayload;
 
 // The "Cmd / Upgrade" page (template 135): free-form commands to the local module, once or on a
@@ -40,6 +41,8 @@ class CCmdConfigDialog : public QWidget {
         ID_BIN_FILES_TEXT = 5002,
         ID_ALL_FILES_TEXT = 5003,
     };
+    // The command the field starts with ("2B 2B 2B" while Hex is ticked).
+    static constexpr const char* kDefaultCommand = "+++";
     // Longest "SendTimer" text taken from the settings file.
     static constexpr int kMaxPeriodText = 1023;
 
@@ -54,6 +57,12 @@ class CCmdConfigDialog : public QWidget {
 
     int IsRawMode() const;
     void SetRawMode(int value);
+
+    // While a job of the window runs, nothing of this page may put bytes on the line: Send,
+    // Clear, Send Timer, Browse and Upgrade are locked, Enter in the command field sends nothing
+    // and the send timer's ticks are skipped until the job ends.
+    void SetJobRunning(bool running);
+    bool IsJobRunning() const { return jobRunning; }
 
     // Send once (Send button, Enter in the command field).
     void OnSend();
@@ -97,11 +106,14 @@ class CCmdConfigDialog : public QWidget {
     // The payload of the command field, or a log line and false when it is refused.
     bool BuildPayload(SCommandPayload& payload) const;
     void SetHexFilter(bool on);
+    void ShowDefaultCommand();
 
     IConsoleLink* link = nullptr;
+    bool jobRunning = false;
     QString imagePath;
     QTimer sendTimer; // timer 1
     QLineEdit* commandEdit = nullptr;
+    QValidator* hexValidator = nullptr; // the command field's filter while Hex is ticked
     QCheckBox* hexBox = nullptr;
     QCheckBox* newLineBox = nullptr;
     QCheckBox* sendTimerBox = nullptr;

@@ -12,6 +12,7 @@ bool CEngine::StartBatch() {
         return false;
     }
     rawMode = 0;
+    upgradeRunning = false; // a new job of the module ends an upgrade still entering
     return true;
 }
 
@@ -39,6 +40,7 @@ void CEngine::LoadParams(int noPrompt) {
     if (!StartBatch()) return;
     const auto job = BeginJobBuild();
     host.HideLinkKey(false);
+    pagesNode = kPagesLocal;
     host.ResetPages();
     ResetBuffer(atBuffer);
     ClearQueues();
@@ -107,6 +109,9 @@ void CEngine::QueueModuleCommand(const char* text, int code) {
 int CEngine::OnCmdResult(int result, int code) {
     curType = 0;
     if (code == 0) return 0;
+    // The restart into the boot loader is answered or has failed: a reply goes on to the
+    // handshake (which marks the upgrade running again), a failure ends the upgrade.
+    if (code == PT_SRS && linkMode == LM_UPGRADE_ENTER) upgradeRunning = false;
     host.StepProgress(host.GetProgressMax() - pendingQueue.GetCount());
     if (sentQueue.IsEmpty()) return 0;
     const SCmdItem record = sentQueue.Front();

@@ -72,6 +72,7 @@ void CEngine::ClosePort() {
     const bool hadWorker = worker.joinable();
     StopWorker();
     ui.StopTimer(kHandshakeTimer);
+    upgradeRunning = false;
     if (hadWorker) {
         curType = 0;
         curWrite = 0;
@@ -305,6 +306,7 @@ int CEngine::SendToUiValue(const std::function<int()>& fn) {
 // Job messages
 
 void CEngine::OnJobAbort() {
+    upgradeRunning = false;
     OnUpgradeAborted();
     host.StepProgress(host.GetProgressMax());
     pendingQueue.Clear();
@@ -317,6 +319,7 @@ void CEngine::OnJobAbort() {
 
 void CEngine::OnEnterFailed(int wParam) {
     if (wParam != 1) return;
+    upgradeRunning = false;
     host.AppendLog(Text(267));
     host.EndSearch();
     OnUpgradeEntryFailed();

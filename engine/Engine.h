@@ -88,6 +88,11 @@ class CEngine : public ISerialOwner {
     void OnHandshakeTimer();
     int BuildBlockFrame(bool first, SCmdItem& record);
     void OnUpgradeReply(const SApiResult& reply);
+    // From a request to the enable reply, an abort, a failed entry or restart, a close, or the
+    // start of another job: the restart, the handshake or the transfer runs.
+    bool UpgradeInProgress() const;
+    // The largest image the boot loader's area takes: 3743 blocks of 64 bytes.
+    static constexpr long long kMaxImageBytes = 239552;
 
     // ---- Firmware download as a transaction (UI) ----
     // Around the three steps: with the restart step, a backup of the parameters first; after the
@@ -125,10 +130,15 @@ class CEngine : public ISerialOwner {
     CCmdQueue pendingQueue, sentQueue, failedQueue;
     CResultList atResults, apiResults;
     uint16_t remoteNode = 0;
+    // Whose values the latest load fills the pages with: kPagesLocal, or a node address. Set by
+    // the local and the remote load before they empty the pages (UI).
+    static constexpr int kPagesLocal = -1;
+    int pagesNode = kPagesLocal;
     // Firmware upgrade state.
     std::FILE* imageFile = nullptr;
     uint32_t blockAddress = 0;
     uint32_t handshakeCount = 0;
+    bool upgradeRunning = false; // see UpgradeInProgress (UI)
 
     const STimings timings;
     IEngineHost& host;
@@ -175,10 +185,14 @@ class CEngine : public ISerialOwner {
     void DispatchApi(const uint8_t* chunk, int n);
     void DispatchUpgrade(const uint8_t* chunk, int n);
     void CloseImage();
+    // The open image can be downloaded whole: a regular file of 1 to kMaxImageBytes bytes; else
+    // the log says why.
+    bool CheckImageSize(const std::string& path);
 
     // Transaction steps (UpgradeTransaction.cpp).
     void BeginBackup();
     bool WriteBackup();
+    bool TransferRunning() const; // handshake or transfer running
     void AfterBatch(bool complete);         // a batch has ended (complete: without failures)
     void OnUpgradeBatchDone(bool complete); // ... and its last value has reached its page
     bool OnUpgradeEntryFailed();            // true when the transaction took the failure

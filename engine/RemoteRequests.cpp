@@ -26,7 +26,10 @@ int CEngine::OnNodeAction(int action, long value) {
     abortEntry = 1;
     // Import and export queue nothing: a running job goes on.
     std::unique_lock<std::recursive_mutex> job;
-    if (action >= NA_SEARCH && action <= NA_FACTORY) job = BeginJobBuild();
+    if (action >= NA_SEARCH && action <= NA_FACTORY) {
+        job = BeginJobBuild();
+        upgradeRunning = false; // the new job replaces an upgrade still entering
+    }
     const uint16_t node = static_cast<uint16_t>(value & 0xFFFF);
     switch (action) {
     case NA_SEARCH:
@@ -73,6 +76,7 @@ int CEngine::OnNodeAction(int action, long value) {
 
 void CEngine::BuildRemoteRead(uint16_t node) {
     host.HideLinkKey(true);
+    pagesNode = node;
     host.ResetPages();
     ClearQueues();
     apiResults.Clear();

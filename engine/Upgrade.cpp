@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 constexpr uint8_t kHandshake[] = {0xFE, 0x01, 0x4D, 0x04, 0x02, 0x4A};
@@ -17,6 +18,29 @@ constexpr int kBlockFrameLength = 71;
 // Block addresses count 4-byte units; the boot loader's area ends here (3743 blocks).
 constexpr uint32_t kAddressLimit = 59888;
 } // namespace
+
+bool CEngine::UpgradeInProgress() const {
+    // The transaction's reads before and after the transfer belong to the download too.
+    return TransferRunning() || upgradePhase != UP_NONE;
+}
+
+bool CEngine::CheckImageSize(const std::string& path) {
+    struct stat st {};
+    if (fstat(fileno(imageFile), &st) != 0 || !S_ISREG(st.st_mode)) {
+        host.AppendLog(Text(277));
+        return false;
+    }
+    if (st.st_size == 0) {
+        host.AppendLog(Format(Text(TXT_IMAGE_EMPTY).c_str(), path.c_str()));
+        return false;
+    }
+    if (st.st_size > kMaxImageBytes) {
+        host.AppendLog(Format(Text(TXT_IMAGE_TOO_LARGE).c_str(), path.c_str(),
+                              static_cast<long long>(st.st_size), kMaxImageBytes));
+        return false;
+    }
+    return true;
+}
 
 void CEngine::CloseImage() {
     if (imageFile) {
@@ -30,6 +54,12 @@ void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
     const std::vector<std::string> parts = SplitString(text, ",");
     const std::string path = parts.empty() ? std::string() : parts[0];
     const long long restart = parts.size() > 1 ? DecimalValue(parts[1]) : 0;
+    // The download in progress reads its image and sends from its queue: a second request must
+    // neither reopen the one nor rebuild the other.
+    if (UpgradeInProgress()) {
+        host.AppendLog(Text(TXT_UPGRADE_BUSY));
+        return;
+    }
     if (!serial.IsOpen()) {
         host.AppendLog(Text(138));
         ui.StopTimer(kHandshakeTimer);
@@ -39,6 +69,12 @@ void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
     imageFile = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
     if (!imageFile) {
         host.AppendLog(Text(277));
+        return;
+    }
+    // A larger image would be cut at the area's end and an empty one would leave the handshake
+    // waiting: both are refused before the module is touched.
+    if (!CheckImageSize(path)) {
+        CloseImage();
         return;
     }
     std::error_code ec;
@@ -60,6 +96,7 @@ void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
 
 void CEngine::OnUpgradeStep(int step) {
     rawMode = 0;
+    upgradeRunning = true;
     linkMode = LM_UPGRADE;
     if (step == 0) {
         const auto job = BeginJobBuild();
@@ -165,6 +202,7 @@ void CEngine::OnUpgradeReply(const SApiResult& reply) {
         OnTransferBlockDone();
         break;
     case 0x834D: // image enabled
+        upgradeRunning = false;
         host.AppendLog(Text(273));
         host.StepProgress(host.GetProgressMax() - pendingQueue.GetCount());
         host.SetJobRunning(false);

@@ -51,6 +51,10 @@ bool CEngine::WriteBackup() {
     return true;
 }
 
+bool CEngine::TransferRunning() const {
+    return upgradeRunning || ui.IsTimerRunning(kHandshakeTimer);
+}
+
 void CEngine::AfterBatch(bool complete) {
     // The result comes before the dispatcher applies the last reply's value to its page: the
     // transaction goes on once that is done.
@@ -69,6 +73,10 @@ void CEngine::OnUpgradeBatchDone(bool complete) {
             upgradePhase = UP_DOWNLOAD;
             OnUpgradeStep(0);
         }
+        break;
+    case UP_DOWNLOAD:
+        // The restart request's result: a failed restart leaves no handshake running.
+        if (!TransferRunning()) EndUpgrade();
         break;
     case UP_CHECK:
         FinishCheck();

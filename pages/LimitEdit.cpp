@@ -1,11 +1,16 @@
 #include "LimitEdit.h"
 
+#include "MainDlgAccess.h"
 #include "TextUtil.h"
 #include "UiText.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
 
 #include <cstdint>
 
@@ -31,6 +36,34 @@ bool IsDigits(const QString& text) {
         if (c < u'0' || c > u'9') return false;
     return true;
 }
+
+// A click on a button that took the focus from a refused field: the press is still on its way to
+// the button when the range message closes, and its release went to the message. Delivered, the
+// press would leave the button drawn pressed and the click half done, so it is taken out here
+// (for the rest of this event only) and the log says what was not run.
+class CLostClickCatcher : public QObject {
+  public:
+    CLostClickCatcher(QAbstractButton* button, QString corrected)
+        : button(button), corrected(std::move(corrected)) {
+        qApp->installEventFilter(this);
+        QTimer::singleShot(0, this, [this] { deleteLater(); });
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const bool press =
+            event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+        if (!press || !button || watched != button) return false;
+        if (IMainDlg* main = GetMainDlg())
+            main->AppendLog(UiText(TXT_CLICK_NOT_RUN).arg(corrected, button->text().remove('&')));
+        button = nullptr;
+        return true;
+    }
+
+  private:
+    QPointer<QAbstractButton> button;
+    QString corrected;
+};
 } // namespace
 
 CLimitEdit::CLimitEdit(QWidget* parent) : QLineEdit(parent) {
@@ -120,7 +153,11 @@ void CLimitEdit::focusOutEvent(QFocusEvent* event) {
     // message of another field) is active, the field stays the window's focus and is checked when
     // the focus really leaves it.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
-    CheckRange();
+    // The control a click gave the focus to, taken before the message moves the focus.
+    QPointer<QAbstractButton> clicked = event->reason() == Qt::MouseFocusReason
+                                            ? qobject_cast<QAbstractButton*>(QApplication::focusWidget())
+                                            : nullptr;
+    if (!CheckRange() && clicked) new CLostClickCatcher(clicked, text());
 }
 
 void CLimitEdit::keyPressEvent(QKeyEvent* event) {

@@ -97,6 +97,18 @@ void CRemoteDialog::SetRadiosEnabled(bool on) {
     manualRadio->setEnabled(on);
 }
 
+void CRemoteDialog::SetJobRunning(bool running) {
+    jobRunning = running;
+    if (running) contextMenu->close();
+    UpdateSearchControls();
+}
+
+void CRemoteDialog::UpdateSearchControls() {
+    const bool idle = !jobRunning && !IsSearching();
+    searchButton->setEnabled(idle && SearchMode() == MODE_MANUAL);
+    SetRadiosEnabled(idle);
+}
+
 void CRemoteDialog::OnModeClicked() {
     const bool manual = SearchMode() == MODE_MANUAL;
     searchButton->setEnabled(manual);
@@ -115,6 +127,7 @@ void CRemoteDialog::BeginCountdown() {
 }
 
 void CRemoteDialog::StartAutoSearch() {
+    if (jobRunning) return; // the timer stays armed: the next period searches
     autoTimer.stop();
     countdownTimer.stop();
     const long long minutes = DecimalValue(freqList->currentText().toStdString());
@@ -126,6 +139,7 @@ void CRemoteDialog::StartAutoSearch() {
 }
 
 void CRemoteDialog::OnSearchClicked() {
+    if (jobRunning) return;
     nodeList->clear();
     searchButton->setEnabled(false);
     SetRadiosEnabled(false);
@@ -142,8 +156,7 @@ void CRemoteDialog::CountdownTick() {
 
 void CRemoteDialog::EndSearch() {
     countdownTimer.stop();
-    if (SearchMode() == MODE_MANUAL) searchButton->setEnabled(true);
-    SetRadiosEnabled(true);
+    UpdateSearchControls();
     searchButton->setText(UiText(257));
     countdown = 0;
 }
@@ -202,13 +215,14 @@ void CRemoteDialog::RememberNewAddress(const std::string& newAddress) {
 
 bool CRemoteDialog::OpenContextMenu(const QPoint& pos) {
     QTreeWidgetItem* row = nodeList->itemAt(pos);
-    if (!row) return false;
+    if (!row || jobRunning) return false;
     nodeList->setCurrentItem(row);
     contextMenu->popup(nodeList->viewport()->mapToGlobal(pos));
     return true;
 }
 
 void CRemoteDialog::RunMenuCommand(int itemId) {
+    if (jobRunning) return;
     QTreeWidgetItem* row = MarkedRow();
     const long address = RowAddress(row);
     // The window handles the action synchronously and may call back into the page meanwhile,

@@ -60,6 +60,11 @@ class CRemoteDialog : public QWidget {
     void RememberNewAddress(const std::string& newAddress);
     void EndSearch();
     void StopAutoSearch();
+    // While a job of the window runs (a node's load or save), no action of this page may start
+    // traffic: Search, the mode radios and the context menu are locked, and an automatic search
+    // that falls due is skipped (the next period comes as usual).
+    void SetJobRunning(bool running);
+    bool IsJobRunning() const { return jobRunning; }
 
     // The page's own tables of search record codes (not shown in the list); empty when unknown.
     static QString StatusText(long long status);
@@ -103,6 +108,8 @@ class CRemoteDialog : public QWidget {
     void StartAutoSearch();
     void BeginCountdown();
     void SetRadiosEnabled(bool on);
+    // Search and the radios as the search mode, a running search and a running job allow.
+    void UpdateSearchControls();
     QTreeWidgetItem* MarkedRow() const;
     long RowAddress(const QTreeWidgetItem* row) const;
     void ApplyRestartToRow(int rowIndex, const QString& addressText);
@@ -121,5 +128,6 @@ class CRemoteDialog : public QWidget {
     int minuteLength = 60000;
     int ownAddress = -1;
     int countdown = 0;
+    bool jobRunning = false;
     std::vector<std::pair<std::string, std::string>> addressChanges;
 };

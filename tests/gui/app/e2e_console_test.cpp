@@ -1,6 +1,7 @@
 // The command console page with the window against the simulator: commands as text or hex bytes
-// and their raw replies in the log, and the firmware download through Upgrade, complete, cut at
-// the end of the boot loader's area, aborted and cut off by a hang-up.
+// and their raw replies in the log, and the firmware download through Upgrade: complete, aborted,
+// cut off by a hang-up; an image that cannot go whole and a second request during a transfer
+// are refused.
 #include "SimWindowFixture.h"
 
 #include "E2eWait.h"
@@ -82,6 +83,12 @@ class E2eConsoleTest : public QObject {
     void firmwareDownloadFillsTheBootLoader();
     void interruptedDownloadEndsCleanly_data();
     void interruptedDownloadEndsCleanly();
+    void imageThatCannotGoWholeIsRefused_data();
+    void imageThatCannotGoWholeIsRefused();
+    void secondUpgradeRequestLeavesTheTransfer();
+    void consoleSendsNothingWhileADownloadRuns();
+    void startCommandIsSentAsTheHexBoxSays_data();
+    void startCommandIsSentAsTheHexBoxSays();
 };
 
 void E2eConsoleTest::commandsReachTheModuleAndRepliesAreLogged_data() {
@@ -149,7 +156,6 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader_data() {
     const int full = kMaxBlocks * kBlockBytes;
     QTest::newRow("full image, restart first") << full << true;
     QTest::newRow("last block padded, no restart") << full - 20 << false;
-    QTest::newRow("larger image cut at the area's end") << full + 1000 << false;
 }
 
 void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
@@ -171,7 +177,8 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
     clock.start();
     StartUpgrade(w, path, restart);
     // The transfer shows its progress over the blocks and the enable record, the controls locked.
-    QVERIFY(RunEventLoopUntil([&] { return w.Progress()->ProgressText().startsWith("Upgrading...."); }, 3000));
+    QVERIFY2(RunEventLoopUntil([&] { return w.Progress()->ProgressText().startsWith("Upgrading...."); }, 3000),
+             qPrintable(f.LogText()));
     QCOMPARE(w.GetProgressMax(), kMaxBlocks + 1);
     QVERIFY(w.Progress()->isVisible() && !w.Comm()->OpenButton()->isEnabled());
     QVERIFY(
@@ -288,6 +295,162 @@ void E2eConsoleTest::interruptedDownloadEndsCleanly() {
     QCOMPARE(f.Sim().BlocksReceived(), 400);
     QVERIFY(f.Sim().FlashImage() == image);
     QVERIFY(f.Sim().ImageEnabled());
+}
+
+void E2eConsoleTest::imageThatCannotGoWholeIsRefused_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("message");
+    const int full = kMaxBlocks * kBlockBytes;
+    QTest::newRow("one byte over the area")
+        << full + 1 << "has 239553 bytes, more than the 239552 bytes the module takes: nothing was sent.";
+    QTest::newRow("far over the area") << full + 1000 << "has 240552 bytes";
+    QTest::newRow("empty image") << 0 << "is empty: nothing was sent.";
+}
+
+void E2eConsoleTest::imageThatCannotGoWholeIsRefused() {
+    QFETCH(int, size);
+    QFETCH(QString, message);
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    CCalyraDlg& w = f.Start();
+    QVERIFY(OpenOnConsole(f, false));
+    const QString path = f.WorkDir() + "/firmware.bin";
+    QCOMPARE(int(WriteImage(path, size).size()), size);
+
+    // With the restart box ticked as well: neither the restart nor a handshake goes out.
+    StartUpgrade(w, path, true);
+    QVERIFY(Unlocked(w));
+    RunEventLoopUntil([] { return false; }, 100);
+    QVERIFY(f.Sim().ReceivedCommands().empty());
+    QCOMPARE(f.Sim().BlocksReceived(), 0);
+    QVERIFY(f.LogText().contains(path + " " + message));
+
+    // The refusal leaves nothing behind: a sound image goes through next.
+    const std::vector<uint8_t> image = WriteImage(path, 20 * kBlockBytes);
+    StartUpgrade(w, path, false);
+    QVERIFY(
+        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 5000));
+    QCOMPARE(f.Sim().BlocksReceived(), 20);
+}
+
+void E2eConsoleTest::secondUpgradeRequestLeavesTheTransfer() {
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    CCalyraDlg& w = f.Start();
+    QVERIFY(OpenOnConsole(f, false));
+    const QString path = f.WorkDir() + "/firmware.bin";
+    const std::vector<uint8_t> image = WriteImage(path, 200 * kBlockBytes);
+    // Late, split replies, as on a real line.
+    f.Sim().SetLatency(2);
+    f.Sim().SetChunking(5);
+    StartUpgrade(w, path, false);
+    QVERIFY(RunEventLoopUntil([&] { return f.Sim().BlocksReceived() > 20; }, 5000));
+
+    // The page's request again, as a second Upgrade click makes it (with or without the button).
+    w.ConsolePage()->OnUpgrade();
+    QVERIFY(
+        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 1000));
+    // Every block once, from block 0 to the end, and one handshake answered.
+    QCOMPARE(f.Sim().BlocksReceived(), 200);
+    QVERIFY(f.Sim().FlashImage() == image);
+    QCOMPARE(f.LogText().count("Handshake succeeds"), 1);
+    QVERIFY(!f.LogText().contains("failed"));
+    QVERIFY(f.LogText().contains("An upgrade is in progress: the new request was refused."));
+
+    // Once the download is over, a new request is taken: its handshake is answered.
+    QVERIFY(!w.Engine().UpgradeInProgress());
+    StartUpgrade(w, path, false);
+    QVERIFY(RunEventLoopUntil([&] { return f.LogText().count("Handshake succeeds") == 2; }, 5000));
+    QCOMPARE(f.LogText().count("An upgrade is in progress"), 1);
+    QTest::mouseClick(w.Progress()->AbortButton(), Qt::LeftButton);
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 2000));
+}
+
+void E2eConsoleTest::consoleSendsNothingWhileADownloadRuns() {
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    CCalyraDlg& w = f.Start();
+    CCmdConfigDialog* page = w.ConsolePage();
+    QVERIFY(OpenOnConsole(f, false));
+    const QString path = f.WorkDir() + "/firmware.bin";
+    const std::vector<uint8_t> image = WriteImage(path, 200 * kBlockBytes);
+    f.Sim().SetLatency(2);
+    f.Sim().SetChunking(5);
+    StartUpgrade(w, path, false);
+    QVERIFY(RunEventLoopUntil([&] { return f.Sim().BlocksReceived() > 20; }, 5000));
+
+    // The page stays shown, but every control that sends is locked like the action buttons...
+    QVERIFY(page->isVisible());
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{page->SendButton(), page->ClearButton(), page->SendTimerBox(),
+                                         page->BrowseButton(), page->UpgradeButton()})
+        QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+    // ... and the ways around the buttons send nothing: Enter in the command field, a click on the
+    // locked Send, a tick of a send timer started before the job.
+    SetBox(page->HexBox(), false);
+    page->CommandEdit()->setText("+++");
+    QTest::keyClick(page->CommandEdit(), Qt::Key_Return);
+    QTest::mouseClick(page->SendButton(), Qt::LeftButton);
+    page->OnSendTimer();
+    QCOMPARE(w.Engine().rawMode.load(), 0);
+
+    QVERIFY(
+        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 1000));
+    QCOMPARE(f.Sim().BlocksReceived(), 200);
+    QVERIFY(f.Sim().FlashImage() == image);
+    const std::vector<std::string> received = f.Sim().ReceivedCommands();
+    QCOMPARE(std::count(received.begin(), received.end(), "+++"), 0L);
+    QVERIFY(!f.LogText().contains("failed!"));
+
+    // After the job the console sends again.
+    QVERIFY(page->SendButton()->isEnabled() && page->SendTimerBox()->isEnabled());
+    QTest::keyClick(page->CommandEdit(), Qt::Key_Return);
+    QCOMPARE(w.Engine().rawMode.load(), 1);
+    QTRY_VERIFY(f.Sim().ReceivedCommands().back() == "+++");
+}
+
+void E2eConsoleTest::startCommandIsSentAsTheHexBoxSays_data() {
+    QTest::addColumn<QString>("settings"); // ParamCfg.ini, "" for none
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("first start") << "" << true << "2B 2B 2B";
+    QTest::newRow("stored text mode, timer state on")
+        << "[CONFIG]\nCmdHex=0\nSendTimerState=1\nSendNewLine=0\n"
+        << false << "+++";
+}
+
+void E2eConsoleTest::startCommandIsSentAsTheHexBoxSays() {
+    QFETCH(QString, settings);
+    QFETCH(bool, hex);
+    QFETCH(QString, shown);
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    if (!settings.isEmpty()) {
+        QFile file(f.WorkDir() + "/ParamCfg.ini");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(settings.toUtf8());
+    }
+    CCalyraDlg& w = f.Start();
+    CCmdConfigDialog* page = w.ConsolePage();
+    QCOMPARE(page->HexBox()->isChecked(), hex);
+    QCOMPARE(page->CommandEdit()->text(), shown);
+    // No timer runs at start, and the box says so.
+    QVERIFY(!page->SendTimerBox()->isChecked());
+    QVERIFY(!page->IsSendTimerActive());
+
+    // Send as it stands takes the module into its configuration state.
+    QVERIFY(OpenOnConsole(f, true));
+    QTest::mouseClick(page->SendButton(), Qt::LeftButton);
+    QTRY_VERIFY(f.Sim().InConfigState());
+    QTRY_VERIFY(f.LogText().contains("[Recv COM Data,Size(4)]OK"));
+    QVERIFY(!f.LogText().contains("Hex command may hold only"));
+    // In hex mode the field takes hex digits only.
+    if (hex) {
+        QTest::keyClicks(page->CommandEdit(), "G+");
+        QCOMPARE(page->CommandEdit()->text(), shown);
+    }
 }
 
 QTEST_MAIN(E2eConsoleTest)

@@ -1,6 +1,8 @@
 // The remote device page with the window against the simulated network: searches (listing, a
 // silent module, the countdown), a node's load and save through the pages, failed requests with
-// the retry prompt, node address changes at restart, and the factory reset's local reload.
+// the retry prompt, node address changes at restart, the factory reset's local reload, whose
+// values the window shows with the question before a local save of a node's values, and the page
+// locked while a node loads.
 #include "SimWindowFixture.h"
 
 #include "E2eWait.h"
@@ -8,12 +10,14 @@
 #include "BaseConfigDialog.h"
 #include "EncryptConfigDialog.h"
 #include "LimitEdit.h"
+#include "LocalDialog.h"
 #include "ParamCatalogue.h"
 #include "RemoteDialog.h"
 #include "TextUtil.h"
 #include "WaitDialog.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -120,6 +124,8 @@ class E2eRemoteTest : public QObject {
     void nodeAddressChangeTakesEffectAtRestart_data();
     void nodeAddressChangeTakesEffectAtRestart();
     void remoteFactoryResetReloadsTheLocalModule();
+    void windowShowsWhoseValuesAndAsksBeforeALocalSaveOfThem();
+    void remotePageStartsNothingWhileANodeLoads();
 };
 
 void E2eRemoteTest::searchListsEveryRemoteNodeOnce() {
@@ -439,6 +445,131 @@ void E2eRemoteTest::remoteFactoryResetReloadsTheLocalModule() {
     QCOMPARE(PageValue(w, PT_PID), std::string("4660"));
     QVERIFY(!w.EncryptPage()->LinkKeyField()->isHidden());
     QCOMPARE(PageValue(w, PT_TLK), f.Sim().LocalParam(PT_TLK));
+}
+
+void E2eRemoteTest::windowShowsWhoseValuesAndAsksBeforeALocalSaveOfThem() {
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    const uint16_t node = f.Sim().NodeAddresses().at(1);
+    f.Sim().SetLocalParam(PT_PID, "4660");
+    f.Sim().SetRemoteParam(node, PT_PID, "8738");
+    f.Sim().SetRemoteParam(node, PT_ITV, "250");
+    CCalyraDlg& w = f.Start();
+    const QLabel* line = w.PageSourceLabel();
+    QCOMPARE(line->text(), QString("Values shown: none loaded"));
+    QCOMPARE(w.PageSource().owner, PO_NONE);
+
+    // A local load: the local module's values, named by its port and MAC.
+    w.Log()->SetDisplayPacket(false);
+    QVERIFY(f.OpenSimPort());
+    QTest::mouseClick(w.LoadButton(), Qt::LeftButton);
+    QVERIFY(JobEnded(f));
+    const QString localMac = w.NetworkPage()->MacAddressField()->text();
+    QVERIFY(!localMac.isEmpty() && EqualsNoCase(localMac.toStdString(), f.Sim().LocalParam(PT_MID)));
+    QCOMPARE(line->text(), QString("Values shown: local module on %1, MAC %2").arg(f.AliasName(), localMac));
+    QCOMPARE(w.PageSource().owner, PO_LOCAL);
+
+    // A node's load: the line names the node by address and MAC, and the query gives the node's
+    // own last read values.
+    w.DeviceTabs()->setCurrentWidget(w.RemotePage());
+    QVERIFY(SearchAll(f));
+    w.RemotePage()->EndSearch();
+    QVERIFY(RunOnNode(f, node, CRemoteDialog::IDM_LOAD) && JobEnded(f));
+    const QString nodeMac = w.NetworkPage()->MacAddressField()->text();
+    QVERIFY(EqualsNoCase(nodeMac.toStdString(), f.Sim().RemoteParam(node, PT_MID)));
+    QVERIFY(nodeMac != localMac);
+    QCOMPARE(line->text(), QString("Values shown: node %1, MAC %2").arg(node).arg(nodeMac));
+    QVERIFY(line->isVisible());
+    const SPageSource source = w.PageSource();
+    QCOMPARE(source.owner, PO_NODE);
+    QCOMPARE(source.node, long(node));
+    QCOMPARE(source.mac, nodeMac);
+    auto lastPid = [](const SPageSource& s) {
+        for (const SCmdResult& r : s.lastRead)
+            if (r.type == PT_PID && !r.values.empty()) return TrimLineEnds(r.values.front());
+        return std::string();
+    };
+    QCOMPARE(lastPid(source), std::string("8738"));
+
+    // A local Save of the node's values asks first, naming both modules; No writes nothing.
+    w.DeviceTabs()->setCurrentWidget(w.LocalPage());
+    f.Sim().ClearReceived();
+    {
+        CPromptAnswerer no(MB_RESULT_NO);
+        QTest::mouseClick(w.SaveButton(), Qt::LeftButton);
+        QVERIFY(no.Answered());
+        for (const QString& name : {QString::number(node), nodeMac, f.AliasName(), localMac})
+            QVERIFY2(no.Text().contains(name, Qt::CaseInsensitive), qPrintable(no.Text() + " lacks " + name));
+    }
+    QTest::qWait(50);
+    QVERIFY(f.Sim().ReceivedCommands().empty());
+    QVERIFY(!w.IsProgressShown());
+    QVERIFY(f.LogText().contains("Save Params cancelled: nothing was written to the local module."));
+    QCOMPARE(f.Sim().LocalParam(PT_PID), std::string("4660"));
+
+    // Yes writes as documented: every value that differs from the local module's last load.
+    {
+        CPromptAnswerer yes(MB_RESULT_YES);
+        QTest::mouseClick(w.SaveButton(), Qt::LeftButton);
+        QVERIFY(yes.Answered());
+    }
+    QVERIFY(JobEnded(f));
+    QCOMPARE(f.Sim().LocalParam(PT_PID), std::string("8738"));
+    QCOMPARE(f.Sim().LocalParam(PT_ITV), std::string("250"));
+    QVERIFY(f.LogText().contains("*Write PID Success!"));
+
+    // A new local load: the pages are the local module's again, and a save asks nothing.
+    QTest::mouseClick(w.LoadButton(), Qt::LeftButton);
+    QVERIFY(JobEnded(f));
+    QCOMPARE(w.PageSource().owner, PO_LOCAL);
+    w.NetworkPage()->DataIntervalField()->setText("40");
+    QTest::mouseClick(w.SaveButton(), Qt::LeftButton); // no prompt: it would block here
+    QVERIFY(JobEnded(f));
+    QCOMPARE(f.Sim().LocalParam(PT_ITV), std::string("40"));
+}
+
+void E2eRemoteTest::remotePageStartsNothingWhileANodeLoads() {
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    const uint16_t node = f.Sim().NodeAddresses().at(0);
+    CCalyraDlg& w = f.Start();
+    CRemoteDialog* page = w.RemotePage();
+    QVERIFY(OpenOnRemotePage(f));
+    // A local load first: the module is in its configuration state for the search.
+    w.DeviceTabs()->setCurrentWidget(w.LocalPage());
+    QTest::mouseClick(w.LoadButton(), Qt::LeftButton);
+    QVERIFY(JobEnded(f));
+    w.DeviceTabs()->setCurrentWidget(page);
+    QVERIFY(SearchAll(f));
+    page->EndSearch();
+    f.Sim().ClearReceived();
+    // Late, split replies: the load takes a while.
+    f.Sim().SetLatency(3);
+    f.Sim().SetChunking(4);
+    QVERIFY(RunOnNode(f, node, CRemoteDialog::IDM_LOAD));
+    QVERIFY(w.IsProgressShown());
+
+    // Search, the radios and the menu are locked; a search or another node's load asked for
+    // anyway sends nothing.
+    QVERIFY(!page->SearchButton()->isEnabled() && !page->AutoRadio()->isEnabled() &&
+            !page->ManualRadio()->isEnabled());
+    QTreeWidgetItem* other = RowOf(page, f.Sim().NodeAddresses().at(1));
+    QVERIFY(!page->OpenContextMenu(page->NodeList()->visualItemRect(other).center()));
+    QVERIFY(RunOnNode(f, f.Sim().NodeAddresses().at(1), CRemoteDialog::IDM_LOAD));
+    QVERIFY(RunOnNode(f, node, CRemoteDialog::IDM_FACTORY));
+    QCOMPARE(page->NodeList()->topLevelItemCount(), int(f.Sim().NodeAddresses().size()));
+    QVERIFY(JobEnded(f));
+
+    // The load ran through: the node's reads only, and none failed.
+    for (const std::string& c : FrameCommands(f))
+        QVERIFY2(c.rfind(Remote("read", node, ""), 0) == 0, c.c_str());
+    QVERIFY(!f.LogText().contains("Failed!"));
+    const std::vector<std::string> commands = f.Commands();
+    QCOMPARE(std::count(commands.begin(), commands.end(), "AT+NWS"), 0L);
+    // Unlocked again.
+    QVERIFY(page->SearchButton()->isEnabled() && page->AutoRadio()->isEnabled());
+    QVERIFY(page->OpenContextMenu(page->NodeList()->visualItemRect(other).center()));
+    page->ContextMenu()->hide();
 }
 
 QTEST_MAIN(E2eRemoteTest)

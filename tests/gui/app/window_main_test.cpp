@@ -137,16 +137,21 @@ void MainWindowTest::collapseHidesTheLogColumn() {
     CWindowFixture f;
     CCalyraDlg& w = f.Start();
     QTRY_VERIFY(w.width() > 0);
+    // Away from the corner, so that a resize that moved the window would show.
+    const QPoint where(137, 91);
+    w.move(where);
+    QTRY_COMPARE(w.pos(), where);
     const QSize full = w.size();
     QTest::mouseClick(w.CollapseButton(), Qt::LeftButton);
     QCOMPARE(w.CollapseButton()->text(), QString(">>"));
     QTRY_VERIFY(w.width() < full.width());
     QVERIFY(!w.Log()->isVisible());
-    QCOMPARE(w.pos(), w.pos());
+    QCOMPARE(w.pos(), where);
     QTest::mouseClick(w.CollapseButton(), Qt::LeftButton);
     QCOMPARE(w.CollapseButton()->text(), QString("<<"));
     QTRY_COMPARE(w.size(), full);
     QVERIFY(w.Log()->isVisible());
+    QCOMPARE(w.pos(), where);
 }
 
 void MainWindowTest::openFailureSaysWhy_data() {

@@ -98,7 +98,7 @@ class CmdConfigTest : public QObject {
     void sendTimerBox();
     void hexToggle_data();
     void hexToggle();
-    void hexFilterOnlyAfterClick();
+    void hexFilterFollowsTheBox();
     void imagePath_data();
     void imagePath();
     void refusedImageKeepsChoice();
@@ -112,10 +112,14 @@ void CmdConfigTest::firstStartState() {
     CCmdConfigDialog page;
     CMapStore empty;
     page.LoadSettings(empty);
-    QVERIFY(page.HexBox()->isChecked() && page.NewLineBox()->isChecked());
-    QVERIFY(page.SendTimerBox()->isChecked() && page.RestartBox()->isChecked());
+    QVERIFY(page.HexBox()->isChecked() && page.NewLineBox()->isChecked() && page.RestartBox()->isChecked());
     QCOMPARE(page.PeriodEdit()->text(), QString("1000"));
-    QCOMPARE(page.CommandEdit()->text(), QString("+++"));
+    // The escape in the form the ticked Hex box asks for, with its filter; the timer box shows
+    // that no timer runs.
+    QCOMPARE(page.CommandEdit()->text(), QString("2B 2B 2B"));
+    QTest::keyClicks(page.CommandEdit(), "g");
+    QCOMPARE(page.CommandEdit()->text(), QString("2B 2B 2B"));
+    QVERIFY(!page.SendTimerBox()->isChecked());
     QVERIFY(!page.IsSendTimerActive());
     QVERIFY(page.FileEdit()->isReadOnly());
 }
@@ -326,22 +330,19 @@ void CmdConfigTest::hexToggle() {
     QCOMPARE(c.page.CommandEdit()->text(), back);
 }
 
-// A stored Hex state sets no filter; the first Hex click does. Text that is not hex is kept when
-// Hex is cleared.
-void CmdConfigTest::hexFilterOnlyAfterClick() {
+// The filter follows the Hex box: on from the start while it is ticked, off once it is cleared.
+void CmdConfigTest::hexFilterFollowsTheBox() {
     SConsole c("", true, false);
-    QTest::keyClicks(c.page.CommandEdit(), "AT+");
-    QCOMPARE(c.page.CommandEdit()->text(), QString("AT+"));
-    c.page.HexBox()->click(); // cleared: "AT+" is not hex, kept
-    QCOMPARE(c.page.CommandEdit()->text(), QString("AT+"));
-    c.page.CommandEdit()->clear();
-    c.page.HexBox()->click(); // checked: filter on
     QTest::keyClicks(c.page.CommandEdit(), "4g1 zF");
     QCOMPARE(c.page.CommandEdit()->text(), QString("41 F"));
     c.page.HexBox()->click(); // cleared: filter off
     c.page.CommandEdit()->clear();
     QTest::keyClicks(c.page.CommandEdit(), "g+");
     QCOMPARE(c.page.CommandEdit()->text(), QString("g+"));
+    c.page.HexBox()->click(); // checked: filter on again
+    c.page.CommandEdit()->clear();
+    QTest::keyClicks(c.page.CommandEdit(), "g7");
+    QCOMPARE(c.page.CommandEdit()->text(), QString("7"));
 }
 
 void CmdConfigTest::imagePath_data() {
@@ -409,8 +410,10 @@ void CmdConfigTest::loadSettings() {
     QVERIFY(!page.RestartBox()->isChecked());
     QVERIFY(!page.HexBox()->isChecked());
     QVERIFY(page.NewLineBox()->isChecked());
-    QVERIFY(page.SendTimerBox()->isChecked());
-    QVERIFY(!page.IsSendTimerActive()); // a stored state starts no timer
+    // A stored state starts no timer, and the box shows that none runs.
+    QVERIFY(!page.SendTimerBox()->isChecked());
+    QVERIFY(!page.IsSendTimerActive());
+    QCOMPARE(page.CommandEdit()->text(), QString("+++")); // text mode: the escape as typed
     QCOMPARE(page.PeriodEdit()->text().size(), CCmdConfigDialog::kMaxPeriodText);
 }
 
@@ -425,7 +428,7 @@ void CmdConfigTest::saveSettingsOrder() {
     const std::vector<KV> expected{{"RestartDevice", "0"},
                                    {"CmdHex", "1"},
                                    {"SendTimer", "250"},
-                                   {"SendTimerState", "1"},
+                                   {"SendTimerState", "0"},
                                    {"SendNewLine", "0"}};
     QVERIFY(store.writes == expected);
 }
