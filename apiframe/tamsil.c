@@ -43,6 +43,14 @@ int32_t MakeAPISendFrameRemote(const uint16_t* node, const char* letters, const 
     return _MakeAPISendFrame(&command, request, &len, out);
 }
 
+/* A complete frame with a right checksum starts at data[at]. */
+static int CompleteFrameAt(const SRecvBuffer* b, int32_t at) {
+    if (b->data[at] != 0xFE || at + 1 >= b->writePos) return 0;
+    int32_t len = b->data[at + 1];
+    if (len > API_MAX_PAYLOAD || at + len + 5 > b->writePos) return 0;
+    return Xor(b->data + at + 1, len + 3) == b->data[at + len + 4];
+}
+
 int32_t ParseAPIFrame1(SRecvBuffer* b, uint8_t* frame) {
     if (!b || !frame) return -1;
     /* Positions outside the data area are treated as an empty buffer. */
@@ -64,7 +72,17 @@ int32_t ParseAPIFrame1(SRecvBuffer* b, uint8_t* frame) {
         int32_t len = b->data[1];
         /* A length byte above 250 cannot start a valid frame: it is skipped like a bad checksum. */
         int32_t plausible = len <= API_MAX_PAYLOAD;
-        if (plausible && b->writePos < len + 5) return 0;
+        if (plausible && b->writePos < len + 5) {
+            /* An incomplete start may be a stray 0xFE with a plausible length byte: noise, or a
+             * byte inside a frame whose checksum failed. A complete frame behind it is not kept
+             * waiting for the bytes the stray claims, which may be the replies still to come. */
+            int32_t at = 1;
+            while (at < b->writePos && !CompleteFrameAt(b, at)) ++at;
+            if (at == b->writePos) return 0;
+            b->readPos = at;
+            b->count = b->writePos - at;
+            continue;
+        }
         if (plausible && Xor(b->data + 1, len + 3) == b->data[len + 4]) {
             memcpy(frame, b->data, (size_t)(len + 5));
             int32_t rest = b->writePos - (len + 5);

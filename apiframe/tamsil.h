@@ -61,7 +61,9 @@ TAMSIL_API int32_t MakeAPISendFrameRemote(const uint16_t* node, const char* lett
 
 /* Cuts the next frame out of buffer into frame (at least 256 bytes).
  * Returns its length (> 0), 0 when a frame has started but is incomplete,
- * -1 when no frame start is left (the buffer is then emptied). */
+ * -1 when no frame start is left (the buffer is then emptied). A start with a bad checksum
+ * costs only its 0xFE; an incomplete start gives way to a complete frame with a right
+ * checksum behind it (the start was a stray 0xFE). */
 TAMSIL_API int32_t ParseAPIFrame1(SRecvBuffer* buffer, uint8_t* frame);
 
 /* Cuts and decodes the next frame; result is written only when the return is > 0. */

@@ -200,8 +200,8 @@ void CCalyraDlg::ConnectEngine() {
     connect(importButton, &QPushButton::clicked, this, &CCalyraDlg::OnImportConfig);
     connect(exportButton, &QPushButton::clicked, this, &CCalyraDlg::OnExportConfig);
     connect(progress, &CWaitDialog::abortRequested, this, [this] { engine->OnJobAbort(); });
-    connect(logPane, &CLogPane::displayPacketChanged, this, [this](bool on) { engine->displayPacket = on; });
-    connect(logPane, &CLogPane::hexShowChanged, this, [this](bool on) { engine->hexShow = on; });
+    connect(logPane, &CLogPane::displayPacketChanged, this, [this](bool on) { engine->SetDisplayPacket(on); });
+    connect(logPane, &CLogPane::hexShowChanged, this, [this](bool on) { engine->SetHexShow(on); });
     // The page and view actions reach the engine synchronously, as sent messages did.
     connect(remotePage, &CRemoteDialog::nodeAction, this,
             [this](int action, long value) { engine->OnNodeAction(action, value); });
@@ -213,8 +213,8 @@ void CCalyraDlg::ConnectEngine() {
     connect(networkPage, &CBaseConfigDialog::nodeTypeChanged, this,
             [this](int index) { engine->OnPageAction(index); });
     // The packet switches as restored from the settings.
-    engine->displayPacket = logPane->DisplayPacket();
-    engine->hexShow = logPane->HexShow();
+    engine->SetDisplayPacket(logPane->DisplayPacket());
+    engine->SetHexShow(logPane->HexShow());
 }
 
 void CCalyraDlg::RestoreSettings() {
@@ -236,7 +236,7 @@ void CCalyraDlg::OnOpenCom() {
     }
     const SLineSettings s = comm->Settings();
     if (!engine->OpenPort(s.portNumber, s.baudRate, s.dataBits, s.parity, s.stopBits)) {
-        const std::string& reason = engine->serial.LastErrorText();
+        const std::string& reason = engine->LastErrorText();
         AppendLog(UiText(226) + (reason.empty() ? QString() : " " + QString::fromStdString(reason)));
         return;
     }
@@ -245,7 +245,7 @@ void CCalyraDlg::OnOpenCom() {
     AppendLog(UiText(225));
     AppendLog(QString::fromStdString(Format(Text(TXT_OPENED_DEVICE).c_str(),
                                             comm->PortList()->currentText().toStdString().c_str(),
-                                            engine->serial.DevicePath().c_str())));
+                                            engine->DevicePath().c_str())));
 }
 
 void CCalyraDlg::ShowPortClosed() {
@@ -273,7 +273,7 @@ void CCalyraDlg::RefreshPortList() {
     }
     if (!open)
         comm->UpdatePorts(names, devices);
-    else if (comm->OpenPortVanished(names, devices, QString::fromStdString(engine->serial.DevicePath())))
+    else if (comm->OpenPortVanished(names, devices, QString::fromStdString(engine->DevicePath())))
         engine->PortVanished();
 }
 

@@ -27,10 +27,10 @@ SPageSource CCalyraDlg::PageSource() const {
     SPageSource source;
     source.owner = pageOwner;
     source.localPort = comm->PortList()->currentText();
-    if (pageOwner == PO_NODE) source.node = engine->pagesNode;
+    if (pageOwner == PO_NODE) source.node = engine->PagesNode();
     if (pageOwner == PO_LOCAL || pageOwner == PO_NODE) source.mac = networkPage->MacAddressField()->text();
     if (pageOwner == PO_FILE) source.file = pageFile;
-    source.lastRead = Entries(pageOwner == PO_NODE ? engine->apiResults : engine->atResults);
+    source.lastRead = Entries(pageOwner == PO_NODE ? engine->NodeResults() : engine->LocalResults());
     return source;
 }
 
@@ -48,7 +48,7 @@ void CCalyraDlg::OnSaveParams() {
     // A save writes into the local module whatever the pages hold: another node's PAN ID, node
     // type and addresses only when the operator says so.
     if (pageOwner == PO_NODE && engine->IsOpen()) {
-        const SCmdResult* localMac = engine->atResults.Find(PT_MID);
+        const SCmdResult* localMac = engine->LocalResults().Find(PT_MID);
         const QString mac = localMac ? QString::fromStdString(localMac->values.front()).trimmed() : QString();
         if (::CustomMessageBox(this, SaveNodeValuesQuestion(PageSource(), mac), QString(), MB_STYLE_YESNO) !=
             MB_RESULT_YES) {

@@ -5,6 +5,7 @@
 //  4. a full firmware download (3743 blocks and the enable record), zero latency and at 115200 baud,
 //     with the engine's telemetry of the latter (percent of the line-rate limit).
 // Usage: engine_bench [loads]   (prints one line per measurement)
+#include "EngineTestAccess.h"
 #include "RecordingHost.h"
 #include "Simulator.h"
 #include "Texts.h"
@@ -61,14 +62,16 @@ struct SRun {
     long lineBytes;
 };
 
-SRun Loads(CEngine& engine, CUiDispatcher& ui, CRecordingHost& host, int loads) {
-    const long before = engine.bytesWritten + engine.bytesRead;
+// lineBytes: what the line carried both ways (the simulator counts it), escapes included.
+SRun Loads(CEngine& engine, CSimulator& sim, CUiDispatcher& ui, CRecordingHost& host, int loads) {
+    CEngineTestAccess inside(engine);
+    const long before = sim.LineBytes();
     const auto start = Clock::now();
     for (int i = 0; i < loads; ++i) {
         engine.LoadParams();
-        ui.PumpUntil([&] { return !host.jobRunning && engine.pendingQueue.IsEmpty(); }, 60000);
+        ui.PumpUntil([&] { return !host.jobRunning && inside.pendingQueue.IsEmpty(); }, 60000);
     }
-    return {Seconds(start), engine.bytesWritten + engine.bytesRead - before};
+    return {Seconds(start), sim.LineBytes() - before};
 }
 
 double Download(CEngine& engine, CUiDispatcher& ui, CRecordingHost& host, const std::string& image) {
@@ -81,7 +84,7 @@ double Download(CEngine& engine, CUiDispatcher& ui, CRecordingHost& host, const 
     ui.PumpUntil([&] { return host.Logged(Text(273)) || !engine.IsOpen(); }, 600000);
     const double seconds = Seconds(start);
     // The check of the new application follows; the next download waits for its end.
-    ui.PumpUntil([&] { return engine.upgradePhase == CEngine::UP_NONE && !host.jobRunning; }, 60000);
+    ui.PumpUntil([&] { return engine.UpgradePhase() == CEngine::UP_NONE && !host.jobRunning; }, 60000);
     return seconds;
 }
 } // namespace
@@ -110,20 +113,20 @@ int main(int argc, char** argv) {
     STimings timings; // the real waits: a hidden wait would show
     CEngine engine(host, ui, timings);
     if (!engine.OpenPort(kAlias, 115200, 8, 0, 0)) {
-        std::fprintf(stderr, "open: %s\n", engine.serial.LastErrorText().c_str());
+        std::fprintf(stderr, "open: %s\n", engine.LastErrorText().c_str());
         return 1;
     }
     // The first load includes the escape phase; time it apart.
-    SRun first = Loads(engine, ui, host, 1);
+    SRun first = Loads(engine, sim, ui, host, 1);
     std::printf("first load (escape + 36 reads):            %8.1f ms\n", first.seconds * 1e3);
-    SRun fast = Loads(engine, ui, host, loads);
+    SRun fast = Loads(engine, sim, ui, host, loads);
     const double perCommand = fast.seconds / (loads * 36.0);
     std::printf(
         "load, zero latency: %d loads in %.3f s:     %8.1f us per command, %.1fx the bare round trip\n",
         loads, fast.seconds, perCommand * 1e6, perCommand / bare);
 
     sim.SetLineRate(115200);
-    SRun line = Loads(engine, ui, host, 2);
+    SRun line = Loads(engine, sim, ui, host, 2);
     // The escape phase waits for the module; the line carries the commands and the replies.
     std::printf("load at 115200 baud:                       %8.3f s per load, line-rate limit of its %ld "
                 "bytes %.3f s\n",
@@ -146,7 +149,7 @@ int main(int argc, char** argv) {
     std::printf("transfer at 115200 baud:                   %8.3f s, line-rate limit %.3f s, ratio %.3f\n",
                 slowDownload, limit, slowDownload / limit);
     // The engine's own figures of that transfer, as the progress dialog and the log show them.
-    const CTransferTelemetry& t = engine.telemetry;
+    const CTransferTelemetry& t = engine.Telemetry();
     std::printf("telemetry at 115200 baud: %ld bytes in %.3f s, %.0f bytes/s, %.1f %% of the line-rate limit "
                 "(%.0f bytes/s)\n",
                 t.Sent(), t.Seconds(), t.BytesPerSecond(), t.PercentOfLimit(), t.LimitBytesPerSecond());

@@ -10,10 +10,10 @@ class CEngineConsoleLink final : public IConsoleLink {
     explicit CEngineConsoleLink(CEngine& engine) : engine(engine) {}
 
     bool SendData(const uint8_t* bytes, int count) override { return engine.SendData(bytes, count); }
-    bool DisplayPacket() const override { return engine.displayPacket.load() != 0; }
-    void SetAbortEntry() override { engine.abortEntry = 1; }
-    int RawMode() const override { return engine.rawMode.load(); }
-    void SetRawMode(int value) override { engine.rawMode = value; }
+    bool DisplayPacket() const override { return engine.DisplayPacket(); }
+    void SetAbortEntry() override { engine.SetAbortEntry(); }
+    int RawMode() const override { return engine.RawMode(); }
+    void SetRawMode(int value) override { engine.SetRawMode(value); }
     void UpgradeRequest(const std::string& text) override { engine.OnUpgradeRequest(0, text); }
 
   private:

@@ -4,6 +4,8 @@
 #include "ParamCatalogue.h"
 #include "TextUtil.h"
 
+#include <algorithm>
+
 namespace {
 constexpr std::string_view kNws = "+NWS:";
 
@@ -25,13 +27,27 @@ int ParseAtReply(const SRecvBuffer& buffer, const SParseState& state, SCmdResult
     std::string_view text = BufferText(buffer);
     size_t p = text.find(kNws);
     if (p != std::string_view::npos) {
-        // Each record runs to the next "+NWS:" tag, so two records in one chunk stay two nodes.
+        // Each record runs to the next "+NWS:" tag, or to the end of the line that holds its
+        // fourth field (line-end bytes included): two records in one chunk stay two nodes, and a
+        // reply around a record stays buffered for its own command.
+        std::string rest(text.substr(0, p));
         bool first = true;
         while (p != std::string_view::npos) {
-            size_t next = text.find(kNws, p + kNws.size());
-            std::string_view body =
-                text.substr(p + kNws.size(),
-                            next == std::string_view::npos ? std::string_view::npos : next - p - kNws.size());
+            const size_t next = text.find(kNws, p + kNws.size());
+            size_t end = next == std::string_view::npos ? text.size() : next;
+            std::string_view after;
+            size_t fourth = p + kNws.size();
+            for (int commas = 0; commas < 3 && fourth < end; ++commas) {
+                fourth = text.find(',', fourth);
+                fourth = fourth == std::string_view::npos ? end : fourth + 1;
+            }
+            const size_t lineEnd = fourth < end ? text.find_first_of("\r\n", fourth) : std::string_view::npos;
+            if (lineEnd < end) {
+                const size_t following = std::min(text.find_first_not_of("\r\n", lineEnd), end);
+                after = text.substr(following, end - following);
+                end = following;
+            }
+            const std::string_view body = text.substr(p + kNws.size(), end - p - kNws.size());
             SCmdResult record;
             if (NwsRecord(body, record)) {
                 if (first)
@@ -39,14 +55,17 @@ int ParseAtReply(const SRecvBuffer& buffer, const SParseState& state, SCmdResult
                 else if (extra)
                     extra->more.push_back(std::move(record));
                 first = false;
+                rest += after;
             } else if (next == std::string_view::npos) {
                 // A trailing partial record waits for the rest of its bytes.
                 if (first) return REPLY_INCOMPLETE;
                 if (extra) extra->keepFrom = static_cast<int>(p);
+                rest += text.substr(p);
             }
             p = next;
         }
         if (first) return REPLY_INCOMPLETE;
+        if (extra) extra->rest = std::move(rest);
         return state.curType == PT_NWS ? REPLY_DONE : REPLY_RECORD;
     }
     if (Contains(text, "+NV")) {
@@ -96,6 +115,43 @@ int ParseWriteReply(std::string_view text, const SParseState& state, SCmdResult&
         return REPLY_DONE;
     }
     return Contains(text, "ERROR") ? REPLY_ERROR : REPLY_INCOMPLETE;
+}
+
+int StaleReplyLength(std::string_view text, const SParseState& state) {
+    if (Contains(text, kNws) || Contains(text, "+NV") || state.curType == PT_NWS) return 0;
+    const SParamInfo* info = FindParam(state.curType);
+    std::string key;
+    if (info && info->mnemonic) key.append("+").append(info->mnemonic);
+    bool plusLine = false, keyLine = false, textLine = false;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t from = text.find_first_not_of("\r\n", at);
+        if (from == std::string_view::npos) return 0;
+        size_t to = text.find_first_of("\r\n", from);
+        if (to == std::string_view::npos) to = text.size();
+        const std::string_view line = text.substr(from, to - from);
+        at = to;
+        if (line != "OK" && line != "ERROR") {
+            // The module's echo of a command or of the escape.
+            if (line.starts_with("AT") || line.find_first_not_of('+') == std::string_view::npos) continue;
+            plusLine |= line.starts_with("+");
+            keyLine |= !key.empty() && line.starts_with(key);
+            textLine |= !line.starts_with("+");
+            continue;
+        }
+        // A complete reply ends here, with its line ends.
+        const size_t end = std::min(text.find_first_not_of("\r\n", to), text.size());
+        const int length = static_cast<int>(end);
+        if (state.curType == 0) return length;
+        if (line == "ERROR") return 0; // a refusal: the command in flight's own, as far as can be told
+        if (state.curWrite != 0 || state.curType == PT_FAC || state.curType == PT_SRS)
+            return plusLine || textLine ? length : 0;
+        if (state.curType == PT_SOFT_VERSION || state.curType == PT_BOOT_VERSION)
+            return plusLine || !textLine ? length : 0;
+        if (!key.empty()) return keyLine ? 0 : length;
+        return 0;
+    }
+    return 0;
 }
 
 bool ExtractKeyValue(std::string_view text, std::string_view key, std::string& value) {

@@ -134,7 +134,9 @@ int CEngine::OnCmdResult(int result, int code) {
             return 1;
         }
         const int answer = host.CustomMessageBox(Text(curWrite == 0 ? 209 : 210), MB_STYLE_YESNO);
-        if (answer == MB_RESULT_YES) {
+        // The port may have gone while the prompt was open: then there is no worker to retry
+        // with, and the answer starts nothing.
+        if (answer == MB_RESULT_YES && serial.IsOpen() && !closing) {
             const auto job = BeginJobBuild();
             pendingQueue.TakeAll(failedQueue);
             failedQueue.Clear();
@@ -172,8 +174,10 @@ void CEngine::RememberWrittenValue(const SCmdItem& record) {
         }
         return;
     }
-    if (SCmdResult* stored = atResults.FindAny(record.type)) {
-        if (!v.empty() && !stored->values.empty()) stored->values[0] = v;
+    // The entry the comparison of the next save reads: the first with a value. Entries without
+    // values (a reply that came in pieces leaves some) never decide a comparison.
+    if (SCmdResult* stored = atResults.Find(record.type)) {
+        if (!v.empty()) stored->values[0] = v;
     } else {
         atResults.Append(SCmdResult{record.type, {v}});
     }

@@ -17,6 +17,15 @@ SCmdItem CCmdQueue::Front() const {
     return items.empty() ? SCmdItem{} : items.front();
 }
 
+bool CCmdQueue::TakeFront(SCmdItem& out) {
+    std::lock_guard<std::mutex> g(lock);
+    if (items.empty()) return false;
+    out = items.front();
+    items.pop_front();
+    count.store(static_cast<int>(items.size()), std::memory_order_release);
+    return true;
+}
+
 void CCmdQueue::Clear() {
     std::lock_guard<std::mutex> g(lock);
     items.clear();

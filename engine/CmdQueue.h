@@ -12,6 +12,9 @@ public:
     void Push(const SCmdItem& item);
     void Pop();
     SCmdItem Front() const; // a copy; callers check IsEmpty first (an empty queue gives a zero record)
+    // Front and Pop in one step, so a Clear from another thread cannot come between them.
+    // False (out untouched) when the queue is empty.
+    bool TakeFront(SCmdItem& out);
     bool IsEmpty() const { return count.load(std::memory_order_acquire) == 0; }
     int GetCount() const { return count.load(std::memory_order_acquire); }
     void Clear();

@@ -6,6 +6,12 @@ SCmdResult* CResultList::Find(int type) {
     return nullptr;
 }
 
+const SCmdResult* CResultList::Find(int type) const {
+    for (const SCmdResult& r : entries)
+        if (r.type == type && !r.values.empty()) return &r;
+    return nullptr;
+}
+
 SCmdResult* CResultList::FindAny(int type) {
     for (SCmdResult& r : entries)
         if (r.type == type) return &r;

@@ -19,6 +19,7 @@ public:
     SCmdResult& operator[](int i) { return entries[i]; }
     // First entry of type with a non-empty values list, nullptr when none.
     SCmdResult* Find(int type);
+    const SCmdResult* Find(int type) const;
     // First entry of type whatever its values, nullptr when none.
     SCmdResult* FindAny(int type);
 

@@ -38,6 +38,10 @@ bool CEngine::OpenPort(unsigned portNumber, unsigned baudRate, int dataBits, int
     ResetBuffer(atBuffer);
     ResetBuffer(apiBuffer);
     ResetBuffer(upgradeBuffer);
+    // What the module still had to say before the port opened is unknown.
+    lineUnsettled = true;
+    answersOwed = 0;
+    lastRxNs = std::chrono::steady_clock::now().time_since_epoch().count();
     {
         std::lock_guard<std::mutex> g(workerLock);
         workerQueue.clear();
@@ -143,7 +147,7 @@ std::unique_lock<std::recursive_mutex> CEngine::BeginJobBuild() {
 }
 
 void CEngine::CommandWorker() {
-    bool active = false;
+    bool active = false, firstOfJob = false;
     unsigned job = 0;
     for (;;) {
         SWorkerMsg msg{};
@@ -161,6 +165,7 @@ void CEngine::CommandWorker() {
             // A start that a newer job superseded has nothing of its own to send: skipped.
             if (msg.message == WM_CMD_START && msg.job == jobSerial.load()) {
                 job = msg.job;
+                firstOfJob = true;
                 if (IntoAtMode(msg.wParam, msg.lParam))
                     active = true;
                 else
@@ -173,11 +178,20 @@ void CEngine::CommandWorker() {
             SCmdItem record;
             {
                 std::lock_guard<std::recursive_mutex> g(jobLock);
-                if (jobSerial.load() != job || pendingQueue.IsEmpty()) break;
-                record = pendingQueue.Front();
-                pendingQueue.Pop();
+                // One step: an abort's Clear on the window thread never leaves a zero record.
+                if (jobSerial.load() != job || !pendingQueue.TakeFront(record)) break;
                 sentQueue.Push(record);
             }
+            // A bare "OK" can be told from an earlier escape's repeated one only by time: before
+            // the first such command of a job, and whenever an answer may still be due, the
+            // line must have been quiet for the guard time.
+            if (linkMode == LM_AT && (lineUnsettled || (firstOfJob && AnsweredByBareOk(record)))) {
+                WaitQuietLine(timings.escapeGuardMs, replyEvent.AbortCount());
+                lineUnsettled = false;
+            }
+            firstOfJob = false;
+            // Text buffered so far, read with no command in flight, answers nothing.
+            ++commandSerial;
             // The current command and the reset of the reply event under the event's lock: the
             // dispatcher's "no command in flight" check cannot complete this command.
             const unsigned mark = replyEvent.BeginCommand(record.type, record.isWrite, curType, curWrite);
@@ -189,6 +203,9 @@ void CEngine::CommandWorker() {
             if (configEntered == 1) {
                 const int type = record.type;
                 SendToUi([this, type] { OnCmdResult(0, type); });
+                // Its answer may still come: let it arrive (the dispatcher drops it, nothing is
+                // in flight) before the next command could take it for its own.
+                if (linkMode == LM_AT) WaitQuietLine(timings.lateGuardMs, replyEvent.AbortCount(), true);
                 continue;
             }
             if (SendCmdMarked(record.data, record.length, replyEvent.AbortCount())) continue;
@@ -217,7 +234,6 @@ bool CEngine::SendCmdMarked(const uint8_t* bytes, int count, unsigned abortMark)
     replyEvent.Reset();
     const int written = serial.PurgeAndWrite(bytes, count);
     if (written < count) return false;
-    bytesWritten += written;
     return replyEvent.Wait(timings.replyMs, abortMark);
 }
 
@@ -230,12 +246,12 @@ bool CEngine::SendData(const uint8_t* bytes, int count) {
     serial.Purge(PURGE_TXCLEAR | PURGE_RXCLEAR);
     replyEvent.Reset();
     const int written = serial.PurgeAndWrite(bytes, count);
-    if (written > 0) bytesWritten += written;
     return written == count;
 }
 
 bool CEngine::WriteEscape() {
     static const uint8_t kEscape[] = {'+', '+', '+'};
+    ++answersOwed; // before the write: its "OK" may come at once
     const bool ok = serial.PurgeAndWrite(kEscape, 3) == 3;
     if (displayPacket) AppendLog("+++");
     return ok;
@@ -248,7 +264,6 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
         return false;
     }
     if (mode == LM_UPGRADE) {
-        abortEntry = 0; // no entry to give up; an earlier abort must not end this job
         configEntered = 0;
         linkMode = LM_UPGRADE;
         return true;
@@ -261,6 +276,14 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
     serial.Purge(PURGE_TXCLEAR | PURGE_RXCLEAR);
     abortEntry = 0;
     const unsigned mark = replyEvent.AbortCount();
+    // An "OK" still due to an earlier command or escape must not answer this escape: the line
+    // stays quiet for the guard time first (what arrives meanwhile answers nothing and is dropped).
+    if (answersOwed.exchange(0) > 0) lineUnsettled = true;
+    if (lineUnsettled) {
+        if (!WaitQuietLine(timings.escapeGuardMs, mark)) return false;
+        lineUnsettled = false;
+    }
+    if (abortEntry != 0 || closing) return false;
     while (okCount < 2) {
         if (attempts < 3) {
             replyEvent.Reset();
@@ -286,14 +309,37 @@ bool CEngine::IntoAtMode(int mode, int noPrompt) {
         static const uint8_t kApi[] = {'A', 'T', '+', 'A', 'P', 'I', '\r', '\n'};
         if (closing) return false;
         replyEvent.Reset();
+        ++answersOwed;
         serial.PurgeAndWrite(kApi, sizeof kApi);
         if (displayPacket) AppendLog("AT+API\r\n");
         if (!replyEvent.Wait(timings.replyMs, mark) || abortEntry != 0) return false;
     } else {
         return false;
     }
+    // An escape's "OK" still due would answer the first command: it waits for a quiet line.
+    if (answersOwed.exchange(0) > 0) lineUnsettled = true;
     linkMode = mode;
     return true;
+}
+
+bool CEngine::AnsweredByBareOk(const SCmdItem& record) {
+    return record.isWrite != 0 || record.type == PT_FAC || record.type == PT_SRS;
+}
+
+bool CEngine::WaitQuietLine(int ms, unsigned abortMark, bool fromNow) {
+    using namespace std::chrono;
+    const auto start = steady_clock::now();
+    const auto giveUp = start + milliseconds(4 * ms);
+    for (;;) {
+        const auto now = steady_clock::now();
+        auto quietSince = steady_clock::time_point(steady_clock::duration(lastRxNs.load()));
+        if (fromNow) quietSince = std::max(quietSince, start);
+        const auto quietFor = now - quietSince;
+        const auto left = milliseconds(ms) - quietFor;
+        if (left <= steady_clock::duration::zero() || now >= giveUp) return true;
+        const auto wait = ceil<milliseconds>(std::min<steady_clock::duration>(left, giveUp - now));
+        if (replyEvent.WaitForAbort(static_cast<int>(wait.count()), abortMark) || closing) return false;
+    }
 }
 
 int CEngine::SendToUiValue(const std::function<int()>& fn) {
@@ -311,6 +357,7 @@ void CEngine::OnJobAbort() {
     host.StepProgress(host.GetProgressMax());
     pendingQueue.Clear();
     abortEntry = 1;
+    lineUnsettled = true; // the answer of the command in flight may still come
     linkMode = LM_UPGRADE;
     ui.StopTimer(kHandshakeTimer);
     replyEvent.Abort();

@@ -15,6 +15,16 @@ void AppendChunk(SRecvBuffer& buffer, const void* bytes, int n) {
     buffer.count = buffer.writePos - buffer.readPos;
 }
 
+void DropFront(SRecvBuffer& buffer, int n) {
+    if (n <= 0) return;
+    if (n >= buffer.writePos - buffer.readPos) {
+        ResetBuffer(buffer);
+        return;
+    }
+    buffer.readPos += n;
+    buffer.count = buffer.writePos - buffer.readPos;
+}
+
 std::string_view BufferText(const SRecvBuffer& buffer) {
     if (buffer.readPos < 0 || buffer.readPos >= buffer.writePos) return {};
     return {reinterpret_cast<const char*>(buffer.data) + buffer.readPos,

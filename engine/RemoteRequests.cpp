@@ -5,6 +5,8 @@
 #include "TextUtil.h"
 #include "Texts.h"
 
+#include <cstring>
+
 int CEngine::BuildRemoteFrame(uint16_t node, int code, const uint8_t* value, int count, SCmdItem& out) {
     const int32_t mnemonic = MnemonicCode(code);
     if (mnemonic == -1) return -1;
@@ -139,4 +141,23 @@ void CEngine::QueueRemoteCommand(uint16_t node, int code) {
     SCmdItem record;
     record.type = code;
     if (BuildRemoteFrame(node, code, nullptr, 0, record) > 0) pendingQueue.Push(record);
+}
+
+namespace {
+// Payload of a remote request or reply: node (low byte first), kind, three mnemonic letters, ...
+constexpr int kNodeAt = 4, kLettersAt = 7, kShortestReply = 5 + 7;
+}
+
+bool CEngine::AnswersRemoteCommand(const uint8_t* frame, int length, int type) {
+    if (type == 0 || type != curType || length < kShortestReply || sentQueue.IsEmpty()) return false;
+    // The record in flight heads sentQueue: results and time-outs take it off in order.
+    const SCmdItem request = sentQueue.Front();
+    return request.type == type && request.length >= kShortestReply &&
+           std::memcmp(request.data + kNodeAt, frame + kNodeAt, 2) == 0;
+}
+
+std::string CEngine::DescribeRemoteReply(const uint8_t* frame, int length) {
+    if (length < kShortestReply) return BytesToHex(frame, length, false);
+    return Format("0x%04X %.3s", frame[kNodeAt] | (frame[kNodeAt + 1] << 8),
+                  reinterpret_cast<const char*>(frame + kLettersAt));
 }

@@ -116,3 +116,18 @@ std::string UpperCase(std::string_view s) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return u;
 }
+
+std::string OneLine(std::string_view s) {
+    std::string out;
+    bool pendingBlank = false;
+    for (char c : s) {
+        if (c == '\r' || c == '\n') {
+            pendingBlank = !out.empty();
+            continue;
+        }
+        if (pendingBlank) out += ' ';
+        pendingBlank = false;
+        out += c;
+    }
+    return out;
+}

@@ -7,6 +7,8 @@
 
 // Carriage returns and line feeds removed from both ends.
 std::string TrimLineEnds(std::string_view s);
+// The text on one line for the log: every run of line-end bytes becomes one blank, none at the ends.
+std::string OneLine(std::string_view s);
 // Leading optionally signed run of digits after leading white space; 0 when none (saturates).
 long long DecimalValue(std::string_view s);
 // Index of the first occurrence of pattern, -1 when none (bytes compared exactly).

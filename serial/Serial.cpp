@@ -2,7 +2,7 @@
 // SerialEvents.cpp.
 #include "Serial.h"
 
-#include "Messages.h"
+#include "MessageNumbers.h"
 #include "PortEnum.h"
 #include "PortNames.h"
 #include "SerialErrors.h"
@@ -241,7 +241,7 @@ bool CSerial::ReadLineCounts(int f, SLineCounts& counts) const {
     return true;
 }
 
-int CSerial::Read(void* buffer, int size, int timeoutMs) {
+int CSerial::Read(void* buffer, int size, [[maybe_unused]] int timeoutMs) {
     std::lock_guard guard(readLock);
     const int f = fd.load();
     if (f < 0 || !buffer || size <= 0) return 0;
@@ -257,8 +257,8 @@ int CSerial::Read(void* buffer, int size, int timeoutMs) {
             return 0;
         }
     }
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
+    // Nothing queued: 0 at once. The caller is the window thread, and a worker's purge may have
+    // taken the bytes it was told about; it must not block on a line that stays quiet.
     for (;;) {
         const ssize_t n = read(f, buffer, size_t(size));
         if (n > 0) {
@@ -274,14 +274,7 @@ int CSerial::Read(void* buffer, int size, int timeoutMs) {
             }
             return -1;
         }
-        const int left = MsUntil(deadline);
-        if (left == 0) return 0;
-        pollfd p{f, POLLIN, 0};
-        const int r = poll(&p, 1, left);
-        if (r < 0 && errno != EINTR) return -1;
-        if (r == 0) return 0;
-        if (p.revents & POLLNVAL) return -1;
-        // POLLIN, or POLLHUP/POLLERR: the next read tells which.
+        return 0;
     }
 }
 

@@ -14,6 +14,14 @@ class ISerialOwner {
     virtual void OnSerialNotify(int message, long lParam) = 0;
 };
 
+// Purge flags of the port (Purge).
+enum EPurge : unsigned {
+    PURGE_TXABORT = 0x01,
+    PURGE_RXABORT = 0x02,
+    PURGE_TXCLEAR = 0x04,
+    PURGE_RXCLEAR = 0x08,
+};
+
 // Error flags of WM_COMM_ERROR (lParam).
 enum ECommError : long {
     CE_RXOVER = 0x01,   // the driver's receive buffer overflowed
@@ -57,9 +65,9 @@ class CSerial {
     bool Configure(unsigned baudRate, int dataBits, int parity, int stopBits);
     // PURGE_* flags: RX flags discard the input queue, TX flags the output queue. Nonzero on success.
     bool Purge(unsigned flags);
-    // Reads what is queued, at most size bytes, waiting at most timeoutMs for the first byte.
-    // Returns the bytes read, 0 on time-out (or when not open), -1 when the port failed or hung
-    // up. When the driver counted a framing, parity or overrun error since the last Read, the
+    // Reads what is queued, at most size bytes; 0 at once when nothing is queued (or when not
+    // open), -1 when the port failed or hung up. It never waits: what is queued is taken at once,
+    // so timeoutMs (the longest wait the caller would accept) is not needed. When the driver counted a framing, parity or overrun error since the last Read, the
     // queued input is discarded and 0 returned, so damaged bytes never reach a reply.
     int Read(void* buffer, int size, int timeoutMs);
     // Writes all bytes, waiting while the driver's buffer is full, at most about the line time

@@ -2,7 +2,7 @@
 // notifications it sends to the owner.
 #include "Serial.h"
 
-#include "Messages.h"
+#include "MessageNumbers.h"
 
 #include <cerrno>
 #include <chrono>

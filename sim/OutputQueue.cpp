@@ -107,6 +107,7 @@ bool COutputQueue::WriteDue(int fd, Clock::time_point now) {
             }
             return false;
         }
+        bytesWritten += w;
         if (lineBaud) lineFreeAt = done;
         p.bytes.erase(p.bytes.begin(), p.bytes.begin() + w);
         if (p.bytes.empty()) pieces.pop_front();

@@ -30,6 +30,8 @@ class COutputQueue {
     std::optional<Clock::time_point> NextDue() const;
     // The last write stopped because the line was full: wait for room.
     bool WaitingForRoom() const { return waitingForRoom; }
+    // Bytes written to the line since construction.
+    long BytesWritten() const { return bytesWritten; }
     void Clear() { pieces.clear(); }
 
     void SetLatency(int ms) { latencyMs = ms < 0 ? 0 : ms; }
@@ -66,6 +68,7 @@ class COutputQueue {
     Clock::time_point lastDue{}, lineFreeAt{};
     std::mt19937 rng;
     bool waitingForRoom = false;
+    long bytesWritten = 0;
     int latencyMs = 0, chunkMax = 0, dropNext = 0, corruptNext = 0, lateEvery = 0, lateMs = 0;
     unsigned lineBaud = 0;
     bool garbage = false, strayStarts = false;

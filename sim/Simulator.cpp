@@ -55,6 +55,7 @@ bool CSimulator::Start(const SSimOptions& o, std::string* error) {
     mutedPrefixes.clear();
     received.clear();
     saveCount = 0;
+    bytesReceived = 0;
     stopRequested = hangUpRequested = hungUp = false;
     aliasPath.clear();
 
@@ -142,7 +143,10 @@ void CSimulator::Run() {
                 std::this_thread::sleep_for(lineTime);
                 g.lock();
             }
-            if (n > 0) Dispatch(buf, static_cast<size_t>(n));
+            if (n > 0) {
+                bytesReceived += n;
+                Dispatch(buf, static_cast<size_t>(n));
+            }
         }
     }
 }
@@ -570,6 +574,11 @@ bool CSimulator::ImageEnabled() const {
 int CSimulator::BlocksReceived() const {
     std::lock_guard g(lock);
     return boot.Blocks();
+}
+
+long CSimulator::LineBytes() const {
+    std::lock_guard g(lock);
+    return bytesReceived + output->BytesWritten();
 }
 
 void CSimulator::MuteCommands(const std::string& prefix, bool mute) {

@@ -103,6 +103,8 @@ class CSimulator {
     std::vector<uint8_t> FlashImage() const;
     bool ImageEnabled() const;
     int BlocksReceived() const;
+    // Bytes the line carried since Start, both directions (what the port wrote and was sent).
+    long LineBytes() const;
 
   private:
     enum EState { ST_TRANSPARENT, ST_CONFIG, ST_API, ST_BOOT };
@@ -157,4 +159,5 @@ class CSimulator {
     std::set<std::string> mutedPrefixes; // upper case
     std::vector<std::string> received;
     int saveCount = 0;
+    long bytesReceived = 0;
 };

@@ -81,6 +81,32 @@ TEST(FrameCut, StreamCases) {
     EXPECT_EQ(ParseAPIFrame1(&b, frame), (int)f1.size());
 }
 
+// A start byte with a plausible length that is not a frame (noise, or a 0xFE inside a frame
+// whose checksum failed) never holds back the complete frames behind it.
+TEST(FrameCut, StrayStartsGiveWayToCompleteFrames) {
+    Bytes late = Remote(0x3BFE, "PID", {}); // its node address holds 0xFE, then 0x3B = 59
+    late.back() ^= 0x01;
+    Bytes next = Remote(2, "CHA", {});
+    Bytes s = late;
+    s.insert(s.end(), next.begin(), next.end());
+    SRecvBuffer b;
+    uint8_t frame[256];
+    Fill(b, s);
+    ASSERT_EQ(ParseAPIFrame1(&b, frame), (int)next.size());
+    EXPECT_EQ(Bytes(frame, frame + next.size()), next);
+    // A stray start claiming 200 bytes, then a frame arriving in two pieces.
+    Bytes stray = {0x11, 0xFE, 200, 0x22};
+    Fill(b, stray);
+    EXPECT_EQ(ParseAPIFrame1(&b, frame), 0);
+    std::memcpy(b.data + b.writePos, next.data(), 4);
+    b.writePos += 4;
+    EXPECT_EQ(ParseAPIFrame1(&b, frame), 0);
+    std::memcpy(b.data + b.writePos, next.data() + 4, next.size() - 4);
+    b.writePos += static_cast<int32_t>(next.size() - 4);
+    EXPECT_EQ(ParseAPIFrame1(&b, frame), (int)next.size());
+    EXPECT_EQ(Bytes(frame, frame + next.size()), next);
+}
+
 TEST(FrameDecode, RemoteReplies) {
     auto reply = [](const char* l, uint8_t status, Bytes value) {
         Bytes p = {0x01, 0x00, 0x00, (uint8_t)l[0], (uint8_t)l[1], (uint8_t)l[2], status};
@@ -106,5 +132,23 @@ TEST(FrameDecode, RemoteReplies) {
     // More than 16 value bytes: decoded from the first 16 only, nothing outside the record written.
     EXPECT_STREQ(reply("TLK", 0, Bytes(40, 0xAB)).texts[0], "ABABABABABABABABABABABABABABABAB");
     EXPECT_EQ(_GetDataType('N' | 'I' << 8 | 'D' << 16), 18);
+}
+
+TEST(FrameDecode, SearchRecord) {
+    // Kind, address (low byte first), MAC, node type; a short record decodes with zeros.
+    const Bytes payload = {2, 0x34, 0x12, 0x00, 0x12, 0x4B, 0x00, 0x01, 0x02, 0x03, 0x04, 1};
+    for (size_t len : {payload.size(), size_t(3)}) {
+        uint8_t out[64];
+        const uint16_t cmd = 0x5D44;
+        const int32_t n = static_cast<int32_t>(len);
+        SApiResult r{};
+        ParseAPIFrame2(out, _MakeAPISendFrame(&cmd, payload.data(), &n, out), &r);
+        EXPECT_EQ(r.type, 44);
+        EXPECT_EQ(r.textCount, 4);
+        EXPECT_STREQ(r.texts[0], "2");
+        EXPECT_STREQ(r.texts[1], "4660");
+        EXPECT_STREQ(r.texts[2], len == payload.size() ? "00124B0001020304" : "0000000000000000");
+        EXPECT_STREQ(r.texts[3], len == payload.size() ? "1" : "0");
+    }
     EXPECT_EQ(_GetDataType('V' | 'E' << 8 | 'R' << 16), 0);
 }

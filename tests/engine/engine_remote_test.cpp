@@ -9,17 +9,18 @@ TEST_F(EngineTest, RemoteReadBuildsThirtyFourRequests) {
         CRecordingHost h;
         CUiDispatcher d;
         CEngine e(h, d, STimings::Fast());
-        e.BuildRemoteRead(0x0001);
-        EXPECT_EQ(e.pendingQueue.GetCount(), 34);
-        first = e.pendingQueue.Front();
+        CEngineTestAccess inside(e);
+        inside.BuildRemoteRead(0x0001);
+        EXPECT_EQ(inside.pendingQueue.GetCount(), 34);
+        first = inside.pendingQueue.Front();
         EXPECT_TRUE(h.linkKeyHidden);
         // A value of 4660 goes on the line most significant byte first; a key of 33 digits loses its last.
         SCmdItem out;
-        EXPECT_GT(e.MakeRemoteWriteFrame(1, MakeValueRecord(PT_PID, "4660"), out), 0);
+        EXPECT_GT(inside.MakeRemoteWriteFrame(1, MakeValueRecord(PT_PID, "4660"), out), 0);
         EXPECT_EQ(out.data[11], 0x12);
         EXPECT_EQ(out.data[12], 0x34);
-        EXPECT_EQ(e.MakeRemoteWriteFrame(1, MakeValueRecord(PT_KEY, std::string(33, 'A')), out), 12 + 16);
-        EXPECT_EQ(e.MakeRemoteWriteFrame(1, MakeValueRecord(PT_SOFT_VERSION, "x"), out), -1);
+        EXPECT_EQ(inside.MakeRemoteWriteFrame(1, MakeValueRecord(PT_KEY, std::string(33, 'A')), out), 12 + 16);
+        EXPECT_EQ(inside.MakeRemoteWriteFrame(1, MakeValueRecord(PT_SOFT_VERSION, "x"), out), -1);
     }
     EXPECT_EQ(first.type, PT_IPR);
     EXPECT_EQ(first.length, 12);
@@ -34,7 +35,7 @@ TEST_F(EngineTest, RemoteLoadAndSaveThroughSplitFrames) {
     const uint16_t node = nodes[0];
     EXPECT_EQ(engine->OnNodeAction(NA_READ, node), 0);
     ASSERT_TRUE(JobEnds());
-    EXPECT_EQ(engine->linkMode, LM_API);
+    EXPECT_EQ(inside->linkMode, LM_API);
     for (int code = PT_IPR; code <= PT_KEY; ++code) {
         if (code == PT_NCD || code == PT_MID) continue;
         EXPECT_EQ(host.params[code], sim.RemoteParam(node, code)) << FindParam(code)->mnemonic;
@@ -89,7 +90,7 @@ TEST_F(EngineTest, NetworkSearchWithSilentModuleEndsAfterThreeAttempts) {
     sim.SetEscapeMode(CSimulator::ESC_SILENT);
     host.configModeIndex = 0; // the search never prompts, whatever the mode
     ASSERT_TRUE(Open());
-    engine->displayPacket = 1;
+    inside->displayPacket = 1;
     engine->OnNodeAction(NA_SEARCH, 0);
     ASSERT_TRUE(PumpUntil([&] { return host.Logged(Text(267)); }));
     EXPECT_EQ(host.Count("+++"), 3);
@@ -109,11 +110,11 @@ TEST_F(EngineTest, BlockFramesOfAnImage) {
     for (SCase c : {SCase{100, 2}, SCase{64, 1}, SCase{239552, 3743}, SCase{239552 + 640, 3743}}) {
         const auto path = portsDir / "image.bin";
         const std::vector<uint8_t> image = WriteImage(path, c.size);
-        engine->imageFile = std::fopen(path.c_str(), "rb");
+        inside->imageFile = std::fopen(path.c_str(), "rb");
         SCmdItem record;
         int blocks = 0;
         std::vector<uint8_t> carried;
-        for (bool first = true; engine->BuildBlockFrame(first, record) > 0; first = false) {
+        for (bool first = true; inside->BuildBlockFrame(first, record) > 0; first = false) {
             ASSERT_EQ(record.length, 71);
             EXPECT_EQ(record.data[4] | record.data[5] << 8, blocks * 16);
             uint8_t fcs = 0;
@@ -127,7 +128,7 @@ TEST_F(EngineTest, BlockFramesOfAnImage) {
         const size_t kept = std::min<size_t>(c.size, 239552);
         EXPECT_TRUE(std::equal(image.begin(), image.begin() + kept, carried.begin())) << c.size;
         EXPECT_TRUE(std::all_of(carried.begin() + kept, carried.end(), [](uint8_t b) { return b == 0xFF; }));
-        EXPECT_EQ(engine->imageFile, nullptr);
+        EXPECT_EQ(inside->imageFile, nullptr);
     }
 }
 
@@ -158,7 +159,7 @@ TEST_F(EngineTest, UnansweredHandshakeIsReportedEveryTenthTime) {
     WriteImage(path, 100);
     engine->OnUpgradeRequest(0, path.string() + ",0");
     ASSERT_TRUE(PumpUntil([&] { return host.Count(Text(276)) == 1; }, 3000));
-    EXPECT_EQ(engine->handshakeCount, 10u);
+    EXPECT_EQ(inside->handshakeCount, 10u);
     engine->OnJobAbort();
     EXPECT_FALSE(ui.IsTimerRunning(CEngine::kHandshakeTimer));
     EXPECT_FALSE(host.jobRunning);
@@ -172,7 +173,7 @@ TEST_F(EngineTest, AbortAndHangUpMidTransfer) {
     engine->OnUpgradeRequest(0, path.string() + ",0");
     ASSERT_TRUE(PumpUntil([&] { return sim.BlocksReceived() > 20; }, 5000));
     engine->OnJobAbort();
-    EXPECT_TRUE(PumpUntil([&] { return engine->pendingQueue.IsEmpty() && !host.jobRunning; }, 1000));
+    EXPECT_TRUE(PumpUntil([&] { return inside->pendingQueue.IsEmpty() && !host.jobRunning; }, 1000));
     const int blocks = sim.BlocksReceived();
     ui.PumpFor(100);
     EXPECT_LE(sim.BlocksReceived(), blocks + 1);

@@ -45,7 +45,7 @@ class UpgradeTest : public EngineTest {
         host.onPrompt = [this] {
             const std::string& p = host.prompts.back();
             host.promptAnswer = p == Text(209) || p == Text(210) ? MB_RESULT_NO : answer;
-            if (p.find("Restore") != std::string::npos) backupAtCheck = engine->backupValues;
+            if (p.find("Restore") != std::string::npos) backupAtCheck = inside->backupValues;
         };
     }
     void TearDown() override {
@@ -80,7 +80,7 @@ class UpgradeTest : public EngineTest {
     }
     // The whole transaction has ended: transfer, check, and a restore if there was one.
     bool TransactionEnds(int ms = 20000) {
-        return PumpUntil([&] { return engine->upgradePhase == CEngine::UP_NONE && !host.jobRunning; }, ms);
+        return PumpUntil([&] { return engine->UpgradePhase() == CEngine::UP_NONE && !host.jobRunning; }, ms);
     }
     int answer = MB_RESULT_YES;
     std::vector<SCmdItem> backupAtCheck; // the engine's backup when the restore was offered
@@ -109,7 +109,7 @@ TEST_F(UpgradeTest, BackupBeforeAndCheckAfterWithAnImageThatKeepsTheValues) {
     const std::string path = Backups()[0];
     const std::string mac = sim.LocalParam(PT_MID);
     EXPECT_EQ(std::filesystem::path(path).filename().string().rfind(mac + "-", 0), 0u) << path;
-    EXPECT_EQ(engine->backupValues.size(), 0u); // used up by the check
+    EXPECT_EQ(inside->backupValues.size(), 0u); // used up by the check
     const std::map<int, std::string> values = FileValues(path);
     EXPECT_EQ(values.size(), 32u); // every writable parameter but the link key, never read from a file
     EXPECT_EQ(values, SimValues(values));
@@ -259,7 +259,7 @@ TEST_F(UpgradeTest, UnwritableBackupStopsTheDownload) {
     const std::vector<std::string> seen = sim.ReceivedCommands();
     EXPECT_EQ(std::count(seen.begin(), seen.end(), "API restart 02"), 0);
     EXPECT_FALSE(sim.InBootLoader());
-    EXPECT_EQ(engine->imageFile, nullptr);
+    EXPECT_EQ(inside->imageFile, nullptr);
 }
 
 // The figures of a whole transfer at exactly the line-rate limit, and partway through it.

@@ -3,6 +3,7 @@
 // A headless window for engine tests: a recording host, a dispatcher bound to the test thread,
 // the simulator on a pseudo-terminal behind a COM alias in a temporary ports folder (with the
 // fault profile named by $CALYRA_SIM_FAULTS), and the engine with shortened timings.
+#include "EngineTestAccess.h"
 #include "RecordingHost.h"
 #include "Simulator.h"
 
@@ -61,7 +62,7 @@ class EngineTest : public ::testing::Test {
     bool PumpUntil(const std::function<bool()>& pred, int ms = 5000) { return ui.PumpUntil(pred, ms); }
     // Waits until the job of the batch has ended (controls unlocked) and the worker is idle.
     bool JobEnds(int ms = 5000) {
-        return PumpUntil([&] { return !host.jobRunning && engine->pendingQueue.IsEmpty(); }, ms);
+        return PumpUntil([&] { return !host.jobRunning && inside->pendingQueue.IsEmpty(); }, ms);
     }
 
     std::filesystem::path portsDir;
@@ -70,4 +71,10 @@ class EngineTest : public ::testing::Test {
     CUiDispatcher ui;
     CSimulator sim;
     std::unique_ptr<CEngine> engine;
+    // The private state of the engine the test holds now (a test may make a new one):
+    // inside->linkMode, inside->PostWorker(...).
+    struct SInside {
+        const std::unique_ptr<CEngine>& engine;
+        CEngineTestAccess operator->() const { return CEngineTestAccess(*engine); }
+    } inside{engine};
 };

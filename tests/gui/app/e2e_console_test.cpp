@@ -2,6 +2,7 @@
 // and their raw replies in the log, and the firmware download through Upgrade: complete, aborted,
 // cut off by a hang-up; an image that cannot go whole and a second request during a transfer
 // are refused.
+#include "EngineTestAccess.h"
 #include "SimWindowFixture.h"
 
 #include "E2eWait.h"
@@ -132,7 +133,7 @@ void E2eConsoleTest::commandsReachTheModuleAndRepliesAreLogged() {
     QTRY_VERIFY(f.LogText().contains(reply));
     QCOMPARE(f.Commands(), std::vector<std::string>{received.toStdString()});
     // Raw mode: the reply is only logged, never applied to the pages or counted as a result.
-    QCOMPARE(w.Engine().rawMode.load(), 1);
+    QCOMPARE(w.Engine().RawMode(), 1);
     std::vector<SCmdItem> values;
     w.CollectParamList(values);
     QVERIFY(std::none_of(values.begin(), values.end(),
@@ -269,7 +270,7 @@ void E2eConsoleTest::interruptedDownloadEndsCleanly() {
     else
         QTest::mouseClick(w.Progress()->AbortButton(), Qt::LeftButton);
     QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 2000));
-    QVERIFY(w.Engine().pendingQueue.IsEmpty());
+    QVERIFY(CEngineTestAccess(w.Engine()).pendingQueue.IsEmpty());
     const int blocks = f.Sim().BlocksReceived();
     QTest::qWait(50);
     QVERIFY(f.Sim().BlocksReceived() <= blocks + 1); // at most the block in flight
@@ -393,7 +394,7 @@ void E2eConsoleTest::consoleSendsNothingWhileADownloadRuns() {
     QTest::keyClick(page->CommandEdit(), Qt::Key_Return);
     QTest::mouseClick(page->SendButton(), Qt::LeftButton);
     page->OnSendTimer();
-    QCOMPARE(w.Engine().rawMode.load(), 0);
+    QCOMPARE(w.Engine().RawMode(), 0);
 
     QVERIFY(
         RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
@@ -409,7 +410,7 @@ void E2eConsoleTest::consoleSendsNothingWhileADownloadRuns() {
     // After the job the console sends again.
     QVERIFY(page->SendButton()->isEnabled() && page->SendTimerBox()->isEnabled());
     QTest::keyClick(page->CommandEdit(), Qt::Key_Return);
-    QCOMPARE(w.Engine().rawMode.load(), 1);
+    QCOMPARE(w.Engine().RawMode(), 1);
     QTRY_VERIFY(f.Sim().ReceivedCommands().back() == "+++");
 }
 

@@ -2,6 +2,7 @@
 // fills all five pages, a save writes one edited field of each page, Factory reloads the factory
 // values, Abort ends a load at once, Restart leaves the configuration state.
 #include "E2eWait.h"
+#include "EngineTestAccess.h"
 #include "SimWindowFixture.h"
 
 #include "AdvConfigDialog.h"
@@ -311,7 +312,7 @@ void WindowBatchesTest::restartLeavesTheConfigurationState() {
     QVERIFY(RunEventLoopUntil([&] { return f.LogText().contains("Restart Success!"); }, 2000));
     QCOMPARE(f.Commands(), std::vector<std::string>{"AT+SRS"});
     QVERIFY(!f.Sim().InConfigState());
-    QCOMPARE(w.Engine().linkMode.load(), int(LM_IDLE));
+    QCOMPARE(CEngineTestAccess(w.Engine()).linkMode.load(), int(LM_IDLE));
 
     // The next load enters the configuration state again before its first read.
     f.Sim().ClearReceived();

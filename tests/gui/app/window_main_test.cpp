@@ -48,8 +48,8 @@ void MainWindowTest::startState() {
     QCOMPARE(w.LanguageList()->itemText(1), QString("English"));
     QCOMPARE(w.LanguageList()->currentIndex(), 1);
     QVERIFY(w.Log()->DisplayPacket() && w.Log()->HexShow() && w.Log()->HexShowBox()->isEnabled());
-    QCOMPARE(w.Engine().displayPacket.load(), 1);
-    QCOMPARE(w.Engine().hexShow.load(), 1);
+    QCOMPARE(w.Engine().DisplayPacket(), true);
+    QCOMPARE(w.Engine().HexShow(), true);
     QCOMPARE(w.CollapseButton()->text(), QString("<<"));
     QVERIFY(!w.Progress()->isVisible());
     QCOMPARE(w.Log()->Text(), QString());

@@ -49,8 +49,8 @@ void SettingsTest::nextStartRestoresThePacketSwitches() {
     QVERIFY(!w.Log()->DisplayPacket());
     QVERIFY(w.Log()->HexShow());
     QVERIFY(!w.Log()->HexShowBox()->isEnabled());
-    QCOMPARE(w.Engine().displayPacket.load(), 0);
-    QCOMPARE(w.Engine().hexShow.load(), 1);
+    QCOMPARE(w.Engine().DisplayPacket(), false);
+    QCOMPARE(w.Engine().HexShow(), true);
     w.Log()->HexShowBox()->setChecked(false);
     QVERIFY(w.close());
     const QString text = ReadFile(f.WorkDir() + "/ParamCfg.ini");

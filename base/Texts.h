@@ -29,6 +29,7 @@ enum ETextId : int {
     TXT_RECORD_TOO_LONG = 285,         // "Command too long for a record, not queued: %s"
     TXT_PORT_VANISHED = 286,           // "The port %s has vanished."
     TXT_OPENED_DEVICE = 287,           // "%s is %s"
+    TXT_LATE_REPLY = 300,              // "Ignored a late or unexpected reply: %s"
     TXT_UPGRADE_BUSY = 320,            // "An upgrade is in progress: the new request was refused."
     TXT_IMAGE_EMPTY = 321,             // "The image %s is empty: nothing was sent."
     TXT_IMAGE_TOO_LARGE = 322,         // "The image %s has %lld bytes, more than the %lld ..."

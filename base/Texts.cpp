@@ -132,6 +132,7 @@ const std::map<int, std::string> kEnglish = {
     {TXT_RECORD_TOO_LONG, "Command too long for a record, not queued: %s"},
     {TXT_PORT_VANISHED, "The port %s has vanished."},
     {TXT_OPENED_DEVICE, "%s is %s"},
+    {TXT_LATE_REPLY, "Ignored a late or unexpected reply: %s"},
     {TXT_UPGRADE_BUSY, "An upgrade is in progress: the new request was refused."},
     {TXT_IMAGE_EMPTY, "The image %s is empty: nothing was sent."},
     {TXT_VALUES_OF_LOCAL, "Values shown: local module on %1, MAC %2"},
