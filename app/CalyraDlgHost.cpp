@@ -41,7 +41,9 @@ void CCalyraDlg::ResetPages() {
     ioPage->ClearParams();
     advancedPage->ClearParams();
     localPage->ClearVersions();
-    logPane->Clear();
+    // The reads of a firmware download (backup, check, restore) keep its log whole: the backup's
+    // file name and the transfer's figures stay in view.
+    if (!engine || engine->UpgradePhase() == CEngine::UP_NONE) logPane->Clear();
     configTabs->setCurrentIndex(0);
     // The engine empties the pages for a load: they hold that module's values from now on.
     SetPageOwner(engine->PagesNode() == CEngine::kPagesLocal ? PO_LOCAL : PO_NODE);

@@ -37,7 +37,7 @@ void CEngine::ShowJobProgress(int textId) {
     host.SetProgressRange(0, pendingQueue.GetCount());
 }
 
-void CEngine::LoadParams() {
+void CEngine::LoadParams(int noPrompt) {
     if (!StartBatch()) return;
     const auto job = BeginJobBuild();
     host.HideLinkKey(false);
@@ -51,7 +51,7 @@ void CEngine::LoadParams() {
         QueueText(FindParam(code)->readCmd, code, 0);
     ShowJobProgress(213);
     abortEntry = 1;
-    PostWorker(WM_CMD_START, LM_AT, 0);
+    PostWorker(WM_CMD_START, LM_AT, noPrompt);
     host.SetJobRunning(true);
 }
 
@@ -79,8 +79,8 @@ std::vector<SPendingWrite> CEngine::WritesAgainst(CResultList& results, const st
     return PendingWrites(values, results);
 }
 
-void CEngine::SaveParams() {
-    if (!StartBatch()) return;
+bool CEngine::SaveParams() {
+    if (!StartBatch()) return false;
     const auto job = BeginJobBuild();
     const std::vector<SCmdItem> values = PageValues();
     ClearQueues();
@@ -92,12 +92,13 @@ void CEngine::SaveParams() {
         else if (FindParam(change.type) && FindParam(change.type)->writePrefix)
             host.AppendLog(FormatText(TXT_RECORD_TOO_LONG, {change.pageValue}));
     }
-    if (pendingQueue.IsEmpty()) return;
+    if (pendingQueue.IsEmpty()) return false;
     QueueText("AT+SAV", PT_SAV, 1);
     ShowJobProgress(214);
     abortEntry = 1;
     PostWorker(WM_CMD_START, LM_AT, 0);
     host.SetJobRunning(true);
+    return true;
 }
 
 void CEngine::RestartModule() {
@@ -140,6 +141,7 @@ int CEngine::OnCmdResult(int result, int code) {
     if (pendingQueue.IsEmpty()) {
         if (failedQueue.IsEmpty()) {
             host.SetJobRunning(false);
+            AfterBatch(true);
             return 1;
         }
         const int answer = host.CustomMessageBox(Text(curWrite == 0 ? 209 : 210), MB_STYLE_YESNO);
@@ -156,6 +158,7 @@ int CEngine::OnCmdResult(int result, int code) {
         } else {
             host.StepProgress(host.GetProgressMax());
             host.SetJobRunning(false);
+            AfterBatch(false);
         }
     }
     return 1;

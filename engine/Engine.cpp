@@ -35,6 +35,8 @@ bool CEngine::OpenPort(unsigned portNumber, unsigned baudRate, int dataBits, int
         return false;
     }
     linkMode = LM_IDLE;
+    lineBaud = baudRate;
+    lineBitsPerChar = BitsPerChar(dataBits, parity, stopBits);
     ResetBuffer(atBuffer);
     ResetBuffer(apiBuffer);
     ResetBuffer(upgradeBuffer);
@@ -357,6 +359,7 @@ int CEngine::SendToUiValue(const std::function<int()>& fn) {
 
 void CEngine::OnJobAbort() {
     upgradeRunning = false;
+    OnUpgradeAborted();
     host.StepProgress(host.GetProgressMax());
     pendingQueue.Clear();
     abortEntry = 1;
@@ -374,6 +377,7 @@ void CEngine::OnEnterFailed(int wParam) {
     host.AppendLog(Text(267));
     host.AppendLog(EntryFailureAdvice(serial.DevicePath(), serial.BaudRate()));
     host.EndSearch();
+    OnUpgradeEntryFailed();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "ReplyEvent.h"
 #include "Serial.h"
 #include "Timings.h"
+#include "TransferTelemetry.h"
 #include "UiDispatcher.h"
 #include "tamsil.h"
 
@@ -51,8 +52,10 @@ class CEngine : private ISerialOwner {
     const std::string& LowLatencyNote() const { return serial.LowLatencyNote(); }
 
     // ---- Batches of the local module (UI) ----
-    void LoadParams();
-    void SaveParams();
+    // noPrompt 1: the entry gives up after three attempts whatever the Config Mode says.
+    void LoadParams(int noPrompt = 0);
+    // True when a job was started (something differed from the values read).
+    bool SaveParams();
     void RestartModule();
     void FactoryReset();
     // WM_JOB_ABORT: the progress dialog's Abort.
@@ -95,6 +98,11 @@ class CEngine : private ISerialOwner {
     // node address of a remote read. Set by the loads before they empty the pages.
     static constexpr int kPagesLocal = -1;
     int PagesNode() const { return pagesNode; }
+    // Where the download transaction is (any thread): UP_NONE when none runs.
+    enum EUpgradePhase { UP_NONE, UP_BACKUP, UP_DOWNLOAD, UP_WAIT_APP, UP_CHECK, UP_RESTORE, UP_VERIFY };
+    EUpgradePhase UpgradePhase() const { return static_cast<EUpgradePhase>(upgradePhase.load()); }
+    // The figures of the running or latest transfer.
+    const CTransferTelemetry& Telemetry() const { return telemetry; }
 
     // ---- Packet display switches of the log pane (any thread) ----
     bool DisplayPacket() const { return displayPacket.load() != 0; }
@@ -102,8 +110,10 @@ class CEngine : private ISerialOwner {
     bool HexShow() const { return hexShow.load() != 0; }
     void SetHexShow(bool on) { hexShow = on ? 1 : 0; }
 
-    // The engine's timer in the front end's CUiDispatcher: timer 4, the upgrade handshake.
+    // The engine's timers in the front end's CUiDispatcher: timer 4, the upgrade handshake, and
+    // timer 6, the one-shot wait for the new application after the enable reply.
     static constexpr int kHandshakeTimer = 4;
+    static constexpr int kAppStartTimer = 6;
 
     // The waits this engine was given.
     const STimings& Timings() const { return timings; }
@@ -197,6 +207,25 @@ class CEngine : private ISerialOwner {
     // the log says why.
     bool CheckImageSize(const std::string& path);
 
+    // ---- Firmware download as a transaction (UpgradeTransaction.cpp; UI) ----
+    // Around the three steps: with the restart step, a backup of the parameters first; after the
+    // enable reply, the wait for the new application, its version and parameters read and compared
+    // with the backup, and on the operator's word a restore that writes, saves and reads back.
+    void BeginBackup();
+    bool WriteBackup();
+    bool TransferRunning() const; // handshake or transfer running
+    void AfterBatch(bool complete);         // a batch has ended (complete: without failures)
+    void OnUpgradeBatchDone(bool complete); // ... and its last value has reached its page
+    bool OnUpgradeEntryFailed();            // true when the transaction took the failure
+    void OnUpgradeAborted();
+    void OnImageEnabled();
+    void OnTransferBlockDone();
+    void FinishCheck();
+    void RestoreBackup();
+    // Logs the differences from the backup; their number.
+    int LogDifferencesFromBackup();
+    void EndUpgrade();
+
     // ---- Logging (any thread; marshalled to the window thread) ----
     void AppendLog(const std::string& text);
 
@@ -253,13 +282,28 @@ class CEngine : private ISerialOwner {
     void AppendAtText(const uint8_t* chunk, int n);
     bool skipAtLine = false;
     uint16_t remoteNode = 0;
-    // Whose values the latest load fills the pages with (see PagesNode).
+    // Whose values the latest load fills the pages with: kPagesLocal, or a node address. Set by
+    // the local and the remote load before they empty the pages.
     int pagesNode = kPagesLocal;
     // Firmware upgrade state (window thread only).
     std::FILE* imageFile = nullptr;
     uint32_t blockAddress = 0;
     uint32_t handshakeCount = 0;
-    bool upgradeRunning = false; // see UpgradeInProgress (UI)
+    bool upgradeRunning = false; // see UpgradeInProgress
+
+    // The download transaction (UpgradeTransaction.cpp; window thread only, upgradePhase is read
+    // from any thread).
+    std::atomic<int> upgradePhase{UP_NONE};
+    std::vector<SCmdItem> backupValues; // the page values read before the download
+    std::string backupPath;             // where they were written
+    // The boot loader took over and no image was enabled since: the module answers only the
+    // handshake, and the next download needs no restart step.
+    bool bootLoaderLeft = false;
+    CTransferTelemetry telemetry;
+    long imageBytes = 0; // bytes of the image that will be sent (at most the boot loader's area)
+    CTransferTelemetry::Clock::time_point progressShownAt{};
+    unsigned lineBaud = 0;       // of the open port, for the telemetry
+    double lineBitsPerChar = 10; // start, data, parity and stop bits
 
     // The worker thread and its message queue.
     struct SWorkerMsg {

@@ -16,5 +16,7 @@ struct STimings {
     // arrives then and is dropped instead of answering the next command.
     int lateGuardMs = 1000;
 
-    static STimings Fast() { return STimings{50, 600, 10, 50, 20, 50, 25, 400}; }
+    int appStartMs = 1000;   // the new firmware's start after the enable reply
+
+    static STimings Fast() { return STimings{50, 600, 10, 50, 20, 50, 25, 400, 50}; }
 };

@@ -6,7 +6,9 @@
 #include "TextUtil.h"
 #include "Texts.h"
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +22,8 @@ constexpr uint32_t kAddressLimit = 59888;
 } // namespace
 
 bool CEngine::UpgradeInProgress() const {
-    return upgradeRunning || ui.IsTimerRunning(kHandshakeTimer);
+    // The transaction's reads before and after the transfer belong to the download too.
+    return TransferRunning() || upgradePhase != UP_NONE;
 }
 
 bool CEngine::CheckImageSize(const std::string& path) {
@@ -82,7 +85,21 @@ void CEngine::OnUpgradeRequest(int wParam, const std::string& text) {
         CloseImage();
         return;
     }
-    OnUpgradeStep(restart != 0 ? 0 : 1);
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    imageBytes = ec ? 0 : static_cast<long>(std::min<std::uintmax_t>(size, kAddressLimit / 16 * kBlockBytes));
+    bool withRestart = restart != 0;
+    if (withRestart && bootLoaderLeft &&
+        host.CustomMessageBox(Text(TXT_RECOVER_PROMPT), MB_STYLE_YESNO) == MB_RESULT_YES) {
+        host.AppendLog(Text(TXT_RECOVER_STARTED));
+        withRestart = false;
+    }
+    if (withRestart) {
+        BeginBackup(); // the restart step follows once the backup is written
+        return;
+    }
+    upgradePhase = UP_DOWNLOAD;
+    OnUpgradeStep(1);
 }
 
 void CEngine::OnUpgradeStep(int step) {
@@ -123,6 +140,8 @@ void CEngine::OnUpgradeStep(int step) {
         enable.length = sizeof kEnable;
         pendingQueue.Push(enable);
         ShowJobProgress(271);
+        telemetry.Start(imageBytes, lineBaud, lineBitsPerChar, CTransferTelemetry::Clock::now());
+        progressShownAt = {};
         PostWorker(WM_CMD_START, LM_UPGRADE, 0);
         host.SetJobRunning(true);
     }
@@ -172,6 +191,7 @@ int CEngine::BuildBlockFrame(bool first, SCmdItem& record) {
 void CEngine::OnUpgradeReply(const SApiResult& reply) {
     switch (reply.command) {
     case 0x2C61: // the application accepted the restart into the boot loader
+        bootLoaderLeft = true;
         OnCmdResult(reply.success, reply.type ? reply.type : PT_SRS);
         replyEvent.Set();
         OnUpgradeStep(1);
@@ -180,12 +200,14 @@ void CEngine::OnUpgradeReply(const SApiResult& reply) {
         // A late second answer while blocks are being sent must not rebuild the queue in use.
         if (!ui.IsTimerRunning(kHandshakeTimer)) break;
         ui.StopTimer(kHandshakeTimer);
+        bootLoaderLeft = true;
         OnUpgradeStep(2);
         host.AppendLog(Text(275));
         break;
     case 0x814D: // block written
         host.StepProgress(host.GetProgressMax() - pendingQueue.GetCount());
         replyEvent.Set();
+        OnTransferBlockDone();
         break;
     case 0x834D: // image enabled
         upgradeRunning = false;
@@ -193,6 +215,7 @@ void CEngine::OnUpgradeReply(const SApiResult& reply) {
         host.StepProgress(host.GetProgressMax() - pendingQueue.GetCount());
         host.SetJobRunning(false);
         replyEvent.Set();
+        OnImageEnabled();
         break;
     default:
         break;

@@ -37,6 +37,18 @@ void COutputQueue::Schedule(Bytes reply, bool isFrame, int delayMs, Clock::time_
     }
 }
 
+size_t COutputQueue::LineChunk() const {
+    // At most 5 ms worth of bytes at a time, so a long reply trickles in at line speed.
+    return std::min<size_t>(pieces.front().bytes.size(), std::max<size_t>(1, lineBaud / 10 / 200));
+}
+
+COutputQueue::Clock::time_point COutputQueue::LineChunkDone() const {
+    // The chunk starts on the line when it is due and the line is free, and is handed to the
+    // reader only when its last bit has arrived: never earlier than a real line would deliver it.
+    const Clock::time_point start = std::max(pieces.front().due, lineFreeAt);
+    return start + nanoseconds(static_cast<long long>(LineChunk()) * 10 * 1'000'000'000LL / lineBaud);
+}
+
 Bytes COutputQueue::Noise(const Bytes& frame, bool trailing) {
     // Plain noise never holds a start byte: it must not open a frame of its own.
     Bytes noise(1 + rng() % 8);
@@ -72,7 +84,7 @@ Bytes COutputQueue::Noise(const Bytes& frame, bool trailing) {
 
 std::optional<COutputQueue::Clock::time_point> COutputQueue::NextDue() const {
     if (pieces.empty()) return std::nullopt;
-    return lineBaud ? std::max(pieces.front().due, lineFreeAt) : pieces.front().due;
+    return lineBaud ? LineChunkDone() : pieces.front().due;
 }
 
 bool COutputQueue::WriteDue(int fd, Clock::time_point now) {
@@ -80,10 +92,11 @@ bool COutputQueue::WriteDue(int fd, Clock::time_point now) {
     while (!pieces.empty() && pieces.front().due <= now) {
         SPiece& p = pieces.front();
         size_t n = p.bytes.size();
+        Clock::time_point done{};
         if (lineBaud) {
-            if (now < lineFreeAt) return true;
-            // At most 5 ms worth of bytes at a time, so a long reply trickles in at line speed.
-            n = std::min<size_t>(n, std::max<size_t>(1, lineBaud / 10 / 200));
+            done = LineChunkDone();
+            if (now < done) return true;
+            n = LineChunk();
         }
         ssize_t w = write(fd, p.bytes.data(), n);
         if (w < 0) {
@@ -95,7 +108,7 @@ bool COutputQueue::WriteDue(int fd, Clock::time_point now) {
             return false;
         }
         bytesWritten += w;
-        if (lineBaud) lineFreeAt = now + microseconds(static_cast<long long>(w) * 10 * 1000000 / lineBaud);
+        if (lineBaud) lineFreeAt = done;
         p.bytes.erase(p.bytes.begin(), p.bytes.begin() + w);
         if (p.bytes.empty()) pieces.pop_front();
     }

@@ -12,7 +12,8 @@
 // replies cut into random pieces, replies now and then much later than the others (a busy or
 // sleeping node: what follows waits behind them), dropped replies, corrupted frame checksums,
 // noise between frames (with stray start bytes and plausible lengths, when asked for), and the
-// line rate of a given baud rate (10 bits per byte). One reply is one unit:
+// line rate of a given baud rate (10 bits per byte): a piece of a reply reaches the reader only
+// once its last byte would have crossed the line. One reply is one unit:
 // the "OK" of an escape, an AT reply, one search record or one frame. Not thread-safe: the
 // simulator holds its lock around every call.
 class COutputQueue {
@@ -57,6 +58,11 @@ class COutputQueue {
     // Noise of 1..8 bytes; with strayStarts, a 0xFE and a length byte that never make a valid
     // frame with what follows, and now and then a stray start after the frame too.
     Bytes Noise(const Bytes& frame, bool trailing);
+
+    // At the line rate: how many bytes of the front piece go out in one write, and when the last
+    // of them has crossed the line (the line is free again).
+    size_t LineChunk() const;
+    Clock::time_point LineChunkDone() const;
 
     std::deque<SPiece> pieces;
     Clock::time_point lastDue{}, lineFreeAt{};

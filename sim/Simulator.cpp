@@ -14,6 +14,7 @@ using Clock = COutputQueue::Clock;
 
 namespace {
 constexpr const char* kSoftVersion = "V1.6 R7730 2021-06-18";
+constexpr const char* kSoftRelease = "V1.6 R7730"; // of a downloaded image, before its digest
 constexpr const char* kBootVersion = "BL V1.2 2020-03-15";
 constexpr const char kEscape[] = "+++";
 // The boot loader's handshake, recognised outside API mode too: the module may have been
@@ -111,14 +112,21 @@ void CSimulator::Run() {
         int master = hungUp ? -1 : pty.Master();
         Clock::time_point now = Clock::now();
         if (master >= 0) output->WriteDue(master, now);
-        int timeoutMs = -1;
+        // ppoll: a wait to the microsecond, as the line-rate pacing needs (a byte at 115200 baud
+        // takes 87 us; poll's milliseconds would stretch every reply).
+        timespec timeout{};
+        const timespec* timeoutPtr = nullptr;
         std::optional<Clock::time_point> next = output->NextDue();
-        if (master >= 0 && next && !output->WaitingForRoom())
-            timeoutMs = static_cast<int>(std::max<long long>(0, ceil<milliseconds>(*next - now).count()));
+        if (master >= 0 && next && !output->WaitingForRoom()) {
+            const long long ns = std::max<long long>(0, duration_cast<nanoseconds>(*next - now).count());
+            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+            timeoutPtr = &timeout;
+        }
         pollfd fds[2] = {{wakeFd, POLLIN, 0},
                          {master, static_cast<short>(POLLIN | (output->WaitingForRoom() ? POLLOUT : 0)), 0}};
         g.unlock();
-        int r = poll(fds, master >= 0 ? 2 : 1, timeoutMs);
+        int r = ppoll(fds, master >= 0 ? 2 : 1, timeoutPtr, nullptr);
         g.lock();
         if (r <= 0) continue;
         if (fds[0].revents & POLLIN) {
@@ -339,7 +347,7 @@ void CSimulator::OnFrame(const SSimFrame& f) {
             Log("BOOT enable");
             uint8_t status = boot.Enable();
             ReplyFrame(SC_ENABLE_REPLY, {status});
-            if (status == BS_OK) RestartLocal(); // the new application starts
+            if (status == BS_OK) StartNewImage();
             return;
         }
         default:
@@ -382,6 +390,16 @@ void CSimulator::EnterBootLoader() {
     cutter.Clear();
     tail.clear();
     line.clear();
+}
+
+void CSimulator::StartNewImage() {
+    // The version text follows the image: an FNV-1a digest of its bytes after the release.
+    uint32_t digest = 2166136261u;
+    for (uint8_t b : boot.Image())
+        digest = (digest ^ b) * 16777619u;
+    network->Local().SetLasting(PT_SOFT_VERSION, Format("%s #%08X", kSoftRelease, digest));
+    if (options.imageResetsParams) network->Local().Factory();
+    RestartLocal();
 }
 
 void CSimulator::RestartLocal() {
@@ -439,6 +457,24 @@ void CSimulator::SetLineRate(unsigned baud) {
 void CSimulator::SetNodeStatus(uint16_t node, int status) {
     Locked([&] { network->SetStatus(node, status); });
 }
+void CSimulator::SetImageResetsParams(bool on) {
+    Locked([&] { options.imageResetsParams = on; });
+}
+
+void CSimulator::PowerCycle() {
+    Locked([&] {
+        output->Clear();
+        // The boot loader keeps control while the flash holds no enabled image of the last download.
+        if (state == ST_BOOT && !boot.Image().empty() && !boot.Enabled()) {
+            network->Local().Restart(true);
+            cutter.Clear();
+            tail.clear();
+            return;
+        }
+        RestartLocal();
+    });
+}
+
 void CSimulator::SetNwsGap(int ms) {
     Locked([&] { options.nwsGapMs = ms < 0 ? 0 : ms; });
 }

@@ -24,6 +24,7 @@ struct SSimOptions {
     unsigned lineRateBaud = 0; // 0 = no line-rate emulation
     int nwsGapMs = 5;          // gap between network search records
     unsigned seed = 1;         // remote addresses, MACs, chunk sizes, noise
+    bool imageResetsParams = false; // an enabled image brings the factory values back
     SFaultProfile faults;      // put on every reply from the start
 };
 
@@ -38,7 +39,10 @@ struct SSimOptions {
 // frames returns to the configuration state), boot loader (frames only, until an image is
 // enabled; see BootLoader.h). "AT+SRS" and a restart request leave for the transparent state; a
 // restart request with payload 02 starts the boot loader. The handshake frame is answered in
-// every state, as by a module just powered up into its boot loader.
+// every state, as by a module just powered up into its boot loader. The boot loader ignores
+// "+++" and AT text, and a module whose download was interrupted stays in it, answering the
+// handshake, even across a power cycle. An enabled image gets a version text of its own (from
+// its contents) and, with imageResetsParams, brings back the factory values.
 class CSimulator {
   public:
     CSimulator();
@@ -70,6 +74,10 @@ class CSimulator {
     void SetLineRate(unsigned baud);
     void SetNodeStatus(uint16_t node, int status); // that node answers with status; 0 = normal
     void SetNwsGap(int ms);
+    void SetImageResetsParams(bool on);
+    // Power off and on: the saved values come back; a module without an enabled image since its
+    // last download started stays in its boot loader.
+    void PowerCycle();
     // Sets a local value as if saved (survives restarts), unchecked: 4 and 5 are the version
     // texts, 14 the MAC, 19 the network address, 6 to 40 the parameters.
     void SetLocalParam(int code, const std::string& value);
@@ -114,6 +122,7 @@ class CSimulator {
     void OnLine(const std::string& line);
     void OnFrame(const SSimFrame& f);
     void EnterBootLoader();
+    void StartNewImage(); // after an enabled download (lock held)
     void RestartLocal();
     void Reply(const std::string& text, int delayMs = 0);
     void ReplyFrame(uint16_t command, const Bytes& payload);

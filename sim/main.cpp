@@ -42,6 +42,9 @@ Options:
   --nws-gap MS       pause between network search records (default 5)
   --seed N           seed of node addresses, MACs and random pieces (default 1)
   --soft-version T   the text "AT+VER" answers (default contains the model "R7730")
+  --image-resets-params yes|no
+                     a downloaded image, once enabled, brings back the factory values
+                     (default no); its version text always follows the image
   --help             this text
   --version          the version
 
@@ -120,6 +123,10 @@ int main(int argc, char** argv) {
             o.nwsGapMs = static_cast<int>(n);
         } else if (a == "--seed" && ParseNumber(v, 0, 0x7FFFFFFF, n)) {
             o.seed = static_cast<unsigned>(n);
+        } else if (a == "--image-resets-params") {
+            const std::string m = v;
+            if (m != "yes" && m != "no") return Fail("--image-resets-params takes yes or no");
+            o.imageResetsParams = m == "yes";
         } else if (a == "--soft-version") {
             softVersion = v;
         } else if (a == "--escape") {

@@ -11,6 +11,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -25,6 +27,7 @@ class EngineTest : public ::testing::Test {
                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(portsDir);
         setenv("CALYRA_PORTS_DIR", portsDir.c_str(), 1);
+        setenv("XDG_STATE_HOME", (portsDir / "state").c_str(), 1); // backups before a download
         ui.BindToCurrentThread();
         options.portsDir = portsDir.string();
         options.aliasNumber = kAlias;
@@ -47,6 +50,15 @@ class EngineTest : public ::testing::Test {
         ASSERT_TRUE(sim.Start(options, &error)) << error;
     }
     bool Open() { return engine->OpenPort(kAlias, 115200, 8, 0, 0); }
+    // A firmware image of random bytes (the same for a given size).
+    static std::vector<uint8_t> WriteImage(const std::filesystem::path& path, size_t size) {
+        std::vector<uint8_t> image(size);
+        std::mt19937 rng(7);
+        for (auto& b : image)
+            b = static_cast<uint8_t>(rng());
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
+        return image;
+    }
     bool PumpUntil(const std::function<bool()>& pred, int ms = 5000) { return ui.PumpUntil(pred, ms); }
     // Waits until the job of the batch has ended (controls unlocked) and the worker is idle.
     bool JobEnds(int ms = 5000) {

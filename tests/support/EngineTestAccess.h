@@ -11,7 +11,7 @@ class CEngineTestAccess {
           configEntered(engine.configEntered), displayPacket(engine.displayPacket), rawMode(engine.rawMode),
           commandSerial(engine.commandSerial), answersOwed(engine.answersOwed), replyEvent(engine.replyEvent), pendingQueue(engine.pendingQueue),
           sentQueue(engine.sentQueue), failedQueue(engine.failedQueue), remoteNode(engine.remoteNode),
-          imageFile(engine.imageFile), handshakeCount(engine.handshakeCount), timings(engine.timings),
+          imageFile(engine.imageFile), handshakeCount(engine.handshakeCount), backupValues(engine.backupValues), timings(engine.timings),
           engine(engine) {}
 
     // So that a holder can hand out a fresh accessor by value: holder->linkMode.
@@ -32,6 +32,7 @@ class CEngineTestAccess {
     uint16_t& remoteNode;
     std::FILE*& imageFile;
     uint32_t& handshakeCount;
+    std::vector<SCmdItem>& backupValues; // the download transaction's backup
     const STimings& timings;
 
     void PostWorker(int message, int wParam = 0, int lParam = 0) { engine.PostWorker(message, wParam, lParam); }

@@ -63,6 +63,8 @@ class CRecordingHost : public IEngineHost {
     void SetJobRunning(bool r) override { jobRunning = r; }
     int ConfigModeIndex() override { return configModeIndex; }
     void PortClosed() override { ++portClosed; }
+    std::vector<std::string> progressTexts;
+    void SetProgressText(const std::string& t) override { progressTexts.push_back(t); }
 
     bool Logged(const std::string& text) const {
         for (const auto& l : log)

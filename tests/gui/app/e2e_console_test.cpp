@@ -8,6 +8,7 @@
 #include "E2eWait.h"
 
 #include "CmdConfigDialog.h"
+#include "ConfigFile.h"
 #include "ParamCatalogue.h"
 #include "WaitDialog.h"
 
@@ -163,7 +164,11 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
     QFETCH(bool, restart);
     CSimWindowFixture f;
     QVERIFY2(f.SimStarted(), f.SimError().c_str());
-    CCalyraDlg& w = f.Start();
+    f.Sim().SetLocalParam(PT_PID, "4660");
+    // The backup's entry gives up after three escape attempts: room for them on a busy machine.
+    STimings timings = STimings::Fast();
+    timings.escapeMs = 300;
+    CCalyraDlg& w = f.Start(timings);
     QVERIFY(OpenOnConsole(f, false));
     const QString path = f.WorkDir() + "/firmware.bin";
     const std::vector<uint8_t> image = WriteImage(path, size);
@@ -173,13 +178,14 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
     clock.start();
     StartUpgrade(w, path, restart);
     // The transfer shows its progress over the blocks and the enable record, the controls locked.
-    QVERIFY2(RunEventLoopUntil([&] { return w.Progress()->ProgressText() == "Upgrading...."; }, 3000),
+    QVERIFY2(RunEventLoopUntil([&] { return w.Progress()->ProgressText().startsWith("Upgrading...."); }, 3000),
              qPrintable(f.LogText()));
     QCOMPARE(w.GetProgressMax(), kMaxBlocks + 1);
     QVERIFY(w.Progress()->isVisible() && !w.Comm()->OpenButton()->isEnabled());
     QVERIFY(
         RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
-    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 1000));
+    // Then the check of the new application: its version and parameters are read.
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 5000));
     const qint64 took = clock.elapsed();
     qInfo("download of %d bytes: %lld ms", size, took);
 
@@ -193,17 +199,42 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
 
     const std::vector<std::string> commands = f.Commands();
     if (restart) {
-        // Into the configuration state, API mode, the restart request, then the handshake.
-        QCOMPARE(commands.at(0), std::string("AT+API"));
-        QCOMPARE(commands.at(1), std::string("API restart 02"));
+        // The backup's reads, then API mode, the restart request and the handshake.
+        QCOMPARE(commands.at(0), std::string("AT+VER"));
+        const auto api = std::find(commands.begin(), commands.end(), "AT+API");
+        QVERIFY(api != commands.end() && api + 1 != commands.end());
+        QCOMPARE(*(api + 1), std::string("API restart 02"));
         QVERIFY(f.LogText().contains("Restart Success!"));
+        // The backup file, written with the parameter set writer, holds the module's values.
+        const QStringList backups =
+            QDir(f.WorkDir() + "/state/calyra/backups").entryList({"*.ini"}, QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QVERIFY(backups[0].startsWith(QString::fromStdString(f.Sim().LocalParam(PT_MID)) + "-"));
+        const std::string file = (f.WorkDir() + "/state/calyra/backups/" + backups[0]).toStdString();
+        QVERIFY(f.LogText().contains(QString::fromStdString("Parameters backed up to " + file)));
+        const std::vector<SCmdResult> kept = ReadConfigFile(file);
+        // Every value the pages give for an export (the link key is never read back from a file).
+        std::vector<SCmdItem> pageValues;
+        w.CollectParamList(pageValues);
+        QCOMPARE(kept.size(), size_t(std::count_if(pageValues.begin(), pageValues.end(),
+                                                   [](const SCmdItem& r) { return r.type != PT_TLK; })));
+        for (const SCmdResult& r : kept)
+            QCOMPARE(r.values.at(0), f.Sim().LocalParam(r.type));
+        QVERIFY(std::any_of(kept.begin(), kept.end(),
+                            [](const SCmdResult& r) { return r.type == PT_PID && r.values[0] == "4660"; }));
     } else {
         // The first bytes on the line are the handshake's.
         QVERIFY(f.Sim().ReceivedCommands().at(0) == "BOOT handshake");
     }
     QCOMPARE(std::count(commands.begin(), commands.end(), "BOOT enable"), 1L);
-    QCOMPARE(commands.back(), std::string("BOOT enable"));
+    const auto enable = std::find(commands.begin(), commands.end(), "BOOT enable");
+    QVERIFY(std::none_of(enable + 1, commands.end(), [](const std::string& c) { return c.rfind("BOOT", 0) == 0; }));
+    QVERIFY(std::find(enable, commands.end(), "AT+VER") != commands.end()); // the check's reads
     const QString log = f.LogText();
+    QVERIFY2(log.contains(QString("Transfer totals: %1 bytes in ").arg(std::min(size, kMaxBlocks * kBlockBytes))),
+             qPrintable(log.right(1500)));
+    QVERIFY(log.contains(QString::fromStdString("The module runs its new firmware: " +
+                                                f.Sim().LocalParam(PT_SOFT_VERSION))));
     QVERIFY(log.contains("Handshake succeeds, start the download program, please wait ...."));
     QVERIFY(!log.contains("failed") && !log.contains("Handshake fails"));
     QVERIFY(w.Engine().IsOpen());
@@ -367,11 +398,13 @@ void E2eConsoleTest::consoleSendsNothingWhileADownloadRuns() {
 
     QVERIFY(
         RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
-    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 1000));
+    QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 5000)); // after the check's reads
     QCOMPARE(f.Sim().BlocksReceived(), 200);
     QVERIFY(f.Sim().FlashImage() == image);
     const std::vector<std::string> received = f.Sim().ReceivedCommands();
-    QCOMPARE(std::count(received.begin(), received.end(), "+++"), 0L);
+    // Nothing of the console's reached the module during the transfer (the check's entry follows it).
+    const auto enabled = std::find(received.begin(), received.end(), "BOOT enable");
+    QCOMPARE(std::count(received.begin(), enabled, "+++"), 0L);
     QVERIFY(!f.LogText().contains("failed!"));
 
     // After the job the console sends again.

@@ -31,6 +31,7 @@ class CWindowFixture {
         previousDir = QDir::currentPath();
         QDir::setCurrent(workDir.path());
         qputenv("CALYRA_PORTS_DIR", portsDir.path().toUtf8());
+        qputenv("XDG_STATE_HOME", (workDir.path() + "/state").toUtf8()); // backups before a download
     }
     ~CWindowFixture() {
         CloseWindow();
