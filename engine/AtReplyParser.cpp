@@ -123,6 +123,7 @@ int StaleReplyLength(std::string_view text, const SParseState& state) {
     const SParamInfo* info = FindParam(state.curType);
     std::string key;
     if (info && info->mnemonic) key.append("+").append(info->mnemonic);
+    const bool version = state.curType == PT_SOFT_VERSION || state.curType == PT_BOOT_VERSION;
     bool plusLine = false, keyLine = false, textLine = false;
     size_t at = 0;
     while (at < text.size()) {
@@ -135,6 +136,10 @@ int StaleReplyLength(std::string_view text, const SParseState& state) {
         if (line != "OK" && line != "ERROR") {
             // The module's echo of a command or of the escape.
             if (line.starts_with("AT") || line.find_first_not_of('+') == std::string_view::npos) continue;
+            // The tail of an "OK" whose head the purge before the write took: no version text is
+            // a piece of "OK", so it goes alone, with its line ends, and the reply decides.
+            if (version && !plusLine && !textLine && (line == "O" || line == "K") && to < text.size())
+                return static_cast<int>(std::min(text.find_first_not_of("\r\n", to), text.size()));
             plusLine |= line.starts_with("+");
             keyLine |= !key.empty() && line.starts_with(key);
             textLine |= !line.starts_with("+");
@@ -147,7 +152,7 @@ int StaleReplyLength(std::string_view text, const SParseState& state) {
         if (line == "ERROR") return 0; // a refusal: the command in flight's own, as far as can be told
         if (state.curWrite != 0 || state.curType == PT_FAC || state.curType == PT_SRS)
             return plusLine || textLine ? length : 0;
-        if (state.curType == PT_SOFT_VERSION || state.curType == PT_BOOT_VERSION)
+        if (version)
             return plusLine || !textLine ? length : 0;
         if (!key.empty()) return keyLine ? 0 : length;
         return 0;

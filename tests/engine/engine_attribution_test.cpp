@@ -2,6 +2,7 @@
 // the real dispatcher with a command in flight as the worker starts it, and against the
 // simulator with replies later than the reply wait.
 #include "EngineFixture.h"
+#include "ParamCatalogue.h"
 #include "RecvBuffer.h"
 #include "Texts.h"
 
@@ -172,6 +173,34 @@ TEST_F(AttributionTest, AtAnswersCompleteOnlyWhatTheyAnswer) {
     Feed("+CHA:13\r\nOK\r\n");
     EXPECT_TRUE(Completed());
     EXPECT_EQ(host.params[PT_CHA], "13");
+}
+
+// The purge before a write can cut an escape's repeated "OK" in two: its tail "K" then comes
+// during the version read, alone or before another "OK" or before the reply. A piece of "OK" is
+// never a version text; the reply decides.
+TEST_F(AttributionTest, PieceOfAnOkIsNeverAVersion) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"K\r\n", "OK\r\n"},
+        {"K", "\r\nO", "K\r\n"},
+        {"K\r\nOK\r\nOK\r\n"},
+        {"K\r\n"},
+        {"\nK\r\nOK\r\n"},
+    };
+    StartJob(LM_AT, 0);
+    for (int type : {PT_SOFT_VERSION, PT_BOOT_VERSION}) {
+        for (size_t i = 0; i < cases.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "type " << type << ", case " << i);
+            host.softVersion.clear();
+            host.bootVersion.clear();
+            SendAt(FindParam(type)->readCmd, type, 0);
+            for (const std::string& piece : cases[i])
+                Feed(piece);
+            EXPECT_FALSE(Completed());
+            Feed("V1.6 R7730\r\nOK\r\n");
+            EXPECT_TRUE(Completed());
+            EXPECT_EQ(type == PT_SOFT_VERSION ? host.softVersion : host.bootVersion, "V1.6 R7730");
+        }
+    }
 }
 
 // A search record between the lines of a read's reply leaves the reply buffered.
