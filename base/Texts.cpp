@@ -1,5 +1,7 @@
 #include "Texts.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <mutex>
 
 namespace {
@@ -301,6 +303,22 @@ std::string FillText(std::string_view text, std::initializer_list<std::string_vi
 
 std::string FormatText(int id, std::initializer_list<std::string_view> args) {
     return FillText(Text(id), args);
+}
+
+std::string TextPrintf(int id, ...) {
+    const std::string format = Text(id);
+    va_list args, again;
+    va_start(args, id);
+    va_copy(again, args);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    const int length = std::vsnprintf(nullptr, 0, format.c_str(), args);
+    std::string out(length > 0 ? std::size_t(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(out.data(), out.size() + 1, format.c_str(), again);
+#pragma GCC diagnostic pop
+    va_end(again);
+    va_end(args);
+    return out;
 }
 
 std::vector<std::string> TextConversions(std::string_view text) {

@@ -20,6 +20,10 @@ std::string FillText(std::string_view text, std::initializer_list<std::string_vi
 // The text of id with each "%s" or "%d" replaced by the next argument (numbers are passed as
 // text) and "%%" by "%". Texts are never used as printf formats.
 std::string FormatText(int id, std::initializer_list<std::string_view> args);
+// The text of id filled by printf, for arguments that need its conversions (a precision, a width):
+// sound because SetTextTable lets no entry in whose conversions differ from the built-in English
+// text's, and the English texts are written for their callers' arguments. Prefer FormatText.
+std::string TextPrintf(int id, ...);
 // The conversions of a printf-style text in order, "%%" left out ("%s is %d" gives "%s", "%d").
 std::vector<std::string> TextConversions(std::string_view text);
 // The built-in English table.

@@ -116,7 +116,7 @@ int DiffOrWrite(const SCliOptions& o, CReporter& reporter, const std::string& pa
     const EOutcome read = node ? session->RemoteRead(*node, before) : session->Read(before);
     if (read != OUT_OK) {
         if (node && read == OUT_FAILED && before.empty()) {
-            reporter.Error(Format(Text(TXT_NODE_SILENT).c_str(), std::to_string(*node).c_str()));
+            reporter.Error(TextPrintf(TXT_NODE_SILENT, std::to_string(*node).c_str()));
             return EXIT_NO_ANSWER;
         }
         if (read == OUT_FAILED) ReportMissing(before, node ? RemoteReadCodes() : LocalReadCodes(), reporter);
@@ -125,7 +125,7 @@ int DiffOrWrite(const SCliOptions& o, CReporter& reporter, const std::string& pa
     if (!write) {
         const std::vector<SDifference> diffs = Differences(set.values, before);
         PrintDifferences(o, diffs);
-        reporter.Note(Format(Text(TXT_DIFFERENCES).c_str(), int(diffs.size())));
+        reporter.Note(TextPrintf(TXT_DIFFERENCES, int(diffs.size())));
         return diffs.empty() ? EXIT_OK : EXIT_REFUSED;
     }
     const SWriteReport report = WriteAndVerify(*session, set.values, before, node);
@@ -142,7 +142,7 @@ int DiffOrWrite(const SCliOptions& o, CReporter& reporter, const std::string& pa
     }
     if (report.outcome == OUT_OK)
         reporter.Note(report.written.empty() ? Text(TXT_NO_DIFFERENCES)
-                                             : Format(Text(TXT_WRITE_VERIFIED).c_str(), int(report.written.size())));
+                                             : TextPrintf(TXT_WRITE_VERIFIED, int(report.written.size())));
     return Finish(report.outcome, *session, reporter);
 }
 
@@ -195,7 +195,7 @@ int RunSearch(const SCliOptions& o, CReporter& reporter) {
         for (const SNode& n : nodes)
             std::printf("%-8s %-18s %-5s %s\n", n.address.c_str(), n.mac.c_str(), n.nodeType.c_str(), n.status.c_str());
     }
-    reporter.Note(Format(Text(TXT_SEARCH_FOUND).c_str(), int(nodes.size())));
+    reporter.Note(TextPrintf(TXT_SEARCH_FOUND, int(nodes.size())));
     return Finish(outcome, *session, reporter);
 }
 
@@ -226,7 +226,7 @@ int RunRemote(const SCliOptions& o, CReporter& reporter) {
         if (outcome == OUT_FAILED && !values.empty()) ReportMissing(values, RemoteReadCodes(), reporter);
         if (outcome == OUT_OK || (outcome == OUT_FAILED && !values.empty())) PrintValues(o, *session, values, false);
         if (outcome == OUT_FAILED && values.empty()) {
-            reporter.Error(Format(Text(TXT_NODE_SILENT).c_str(), o.words[0].c_str()));
+            reporter.Error(TextPrintf(TXT_NODE_SILENT, o.words[0].c_str()));
             return EXIT_NO_ANSWER;
         }
         return Finish(outcome, *session, reporter);
@@ -234,7 +234,7 @@ int RunRemote(const SCliOptions& o, CReporter& reporter) {
     const int code = action == "factory" ? PT_FAC : PT_SRS;
     const EOutcome outcome = session->RemoteCommand(node, action == "factory" ? NA_FACTORY : NA_RESTART);
     if (outcome == OUT_FAILED) {
-        reporter.Error(Format(Text(TXT_NODE_SILENT).c_str(), o.words[0].c_str()));
+        reporter.Error(TextPrintf(TXT_NODE_SILENT, o.words[0].c_str()));
         return EXIT_NO_ANSWER;
     }
     if (outcome == OUT_OK) reporter.Note(Text(FindParam(code)->captionId));
@@ -248,7 +248,7 @@ int RunSend(const SCliOptions& o, CReporter& reporter) {
     }
     const SCommandPayload payload = BuildCommandPayload(o.words[0], o.hex, true);
     if (payload.status == SCommandPayload::PAYLOAD_TOO_LONG) {
-        reporter.Error(Format(Text(TXT_COMMAND_TOO_LONG).c_str(), payload.limit));
+        reporter.Error(TextPrintf(TXT_COMMAND_TOO_LONG, payload.limit));
         return EXIT_USAGE;
     }
     if (payload.status == SCommandPayload::PAYLOAD_HEX_INVALID) {

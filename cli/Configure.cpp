@@ -67,9 +67,9 @@ SWriteReport WriteAndVerify(CSession& session, const std::vector<SCmdResult>& se
         if (EqualsNoCase(now, d.file)) continue;
         const char* key = FindParam(d.code)->mnemonic;
         if (std::find(refused.begin(), refused.end(), d.code) != refused.end())
-            report.problems.push_back(Format(Text(TXT_VALUE_REFUSED).c_str(), key, d.file.c_str()));
+            report.problems.push_back(TextPrintf(TXT_VALUE_REFUSED, key, d.file.c_str()));
         else
-            report.problems.push_back(Format(Text(TXT_VERIFY_MISMATCH).c_str(), key, now.c_str(), d.file.c_str()));
+            report.problems.push_back(TextPrintf(TXT_VERIFY_MISMATCH, key, now.c_str(), d.file.c_str()));
     }
     if (!report.problems.empty() || report.outcome == OUT_FAILED || readBack == OUT_FAILED)
         report.outcome = OUT_FAILED;
@@ -89,8 +89,8 @@ int ExitCodeOf(EOutcome outcome) {
 
 std::string OutcomeMessage(EOutcome outcome, const CSession& session) {
     switch (outcome) {
-    case OUT_NO_ANSWER: return Format(Text(TXT_NO_ANSWER).c_str(), session.PortName().c_str());
-    case OUT_PORT_GONE: return Format(Text(TXT_PORT_VANISHED).c_str(), session.DevicePath().c_str());
+    case OUT_NO_ANSWER: return TextPrintf(TXT_NO_ANSWER, session.PortName().c_str());
+    case OUT_PORT_GONE: return TextPrintf(TXT_PORT_VANISHED, session.DevicePath().c_str());
     case OUT_INTERRUPTED: return Text(TXT_INTERRUPTED);
     default: return {};
     }

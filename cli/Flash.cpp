@@ -21,14 +21,14 @@ constexpr long long kLargestImage = 3743LL * 64;
 std::string ImageProblem(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
-        return Format(Text(TXT_IMAGE_UNREADABLE).c_str(), path.c_str(), std::strerror(errno));
+        return TextPrintf(TXT_IMAGE_UNREADABLE, path.c_str(), std::strerror(errno));
     if (!S_ISREG(st.st_mode))
-        return Format(Text(TXT_IMAGE_UNREADABLE).c_str(), path.c_str(), "not a regular file");
+        return TextPrintf(TXT_IMAGE_UNREADABLE, path.c_str(), "not a regular file");
     if (access(path.c_str(), R_OK) != 0)
-        return Format(Text(TXT_IMAGE_UNREADABLE).c_str(), path.c_str(), std::strerror(errno));
-    if (st.st_size == 0) return Format(Text(TXT_CLI_IMAGE_EMPTY).c_str(), path.c_str());
+        return TextPrintf(TXT_IMAGE_UNREADABLE, path.c_str(), std::strerror(errno));
+    if (st.st_size == 0) return TextPrintf(TXT_CLI_IMAGE_EMPTY, path.c_str());
     if (st.st_size > kLargestImage)
-        return Format(Text(TXT_CLI_IMAGE_TOO_LARGE).c_str(), path.c_str(), static_cast<long long>(st.st_size),
+        return TextPrintf(TXT_CLI_IMAGE_TOO_LARGE, path.c_str(), static_cast<long long>(st.st_size),
                       int(kLargestImage));
     return {};
 }

@@ -21,12 +21,12 @@ std::string RealPath(const std::string& path) {
 unsigned PortNumberOfArgument(const std::string& argument, std::string& error) {
     if (argument.find('/') == std::string::npos) {
         const unsigned number = PortNumberOfName(UpperCase(argument));
-        if (number == 0) error = Format(Text(TXT_UNKNOWN_PORT).c_str(), argument.c_str());
+        if (number == 0) error = TextPrintf(TXT_UNKNOWN_PORT, argument.c_str());
         return number;
     }
     const std::string real = RealPath(argument);
     if (real.empty()) {
-        error = Format(Text(TXT_OPEN_FAILED_NO_DEVICE).c_str(), argument.c_str());
+        error = TextPrintf(TXT_OPEN_FAILED_NO_DEVICE, argument.c_str());
         return 0;
     }
     // An alias that names the device wins, as it does for the window's list.
@@ -38,6 +38,6 @@ unsigned PortNumberOfArgument(const std::string& argument, std::string& error) {
     const std::string name = real.substr(real.rfind('/') + 1);
     const unsigned number = PortNumberOfDevice(name);
     if (number && RealPath(ResolvePortPath(number)) == real) return number;
-    error = Format(Text(TXT_PORT_WITHOUT_NUMBER).c_str(), argument.c_str(), PortsFolder().c_str());
+    error = TextPrintf(TXT_PORT_WITHOUT_NUMBER, argument.c_str(), PortsFolder().c_str());
     return 0;
 }

@@ -85,7 +85,7 @@ SUnitRecord CSlot::Provision(CSession& session, const std::map<int, std::string>
     for (const SUnitRule& rule : station.recipe.rules) {
         const std::string value = station.records.Allocate(rule.name, rule.candidates, holder);
         if (value.empty()) {
-            unit.reason = Format(Text(TXT_RULE_EXHAUSTED).c_str(), FindParam(rule.code)->mnemonic);
+            unit.reason = TextPrintf(TXT_RULE_EXHAUSTED, FindParam(rule.code)->mnemonic);
             break;
         }
         unitValues += std::string(unitValues.empty() ? "" : ";") + FindParam(rule.code)->mnemonic + "=" + value;
@@ -105,7 +105,7 @@ SUnitRecord CSlot::Provision(CSession& session, const std::map<int, std::string>
         if (flashed != OUT_OK) {
             unit.reason = flashed == OUT_NO_ANSWER ? Text(TXT_BOOT_SILENT) : Text(TXT_FLASH_FAILED);
         } else if (!session.IsOpen() || !ReadAgain(session, before)) {
-            unit.reason = Format(Text(TXT_NO_ANSWER).c_str(), session.PortName().c_str());
+            unit.reason = TextPrintf(TXT_NO_ANSWER, session.PortName().c_str());
         }
     }
     if (unit.reason.empty()) {
@@ -122,7 +122,7 @@ SUnitRecord CSlot::Provision(CSession& session, const std::map<int, std::string>
             const auto have = report.after.find(rule.code);
             const std::string now = have == report.after.end() ? std::string() : have->second;
             if (want != set.end() && !EqualsNoCase(now, want->values[0]))
-                unit.reason = Format(Text(TXT_VERIFY_MISMATCH).c_str(), FindParam(rule.code)->mnemonic, now.c_str(),
+                unit.reason = TextPrintf(TXT_VERIFY_MISMATCH, FindParam(rule.code)->mnemonic, now.c_str(),
                                      want->values[0].c_str());
         }
     }
@@ -133,7 +133,7 @@ SUnitRecord CSlot::Provision(CSession& session, const std::map<int, std::string>
     unit.time = FormatTimeStamp();
     std::string error;
     if (!station.records.Add(unit, holder, error))
-        station.reporter.Error(Format(Text(TXT_RECORDS_PROBLEM).c_str(), "", error.c_str()));
+        station.reporter.Error(TextPrintf(TXT_RECORDS_PROBLEM, "", error.c_str()));
     return unit;
 }
 
@@ -158,7 +158,7 @@ void CSlot::Run() {
             }
             openFailed = false;
         }
-        if (!announced) station.reporter.Note(Format(Text(TXT_WAITING_FOR_MODULE).c_str(), port.c_str()));
+        if (!announced) station.reporter.Note(TextPrintf(TXT_WAITING_FOR_MODULE, port.c_str()));
         announced = true;
         std::map<int, std::string> values;
         const EOutcome outcome = session.Read(values);
@@ -177,7 +177,7 @@ void CSlot::Run() {
         const SUnitRecord unit = Provision(session, values);
         ++units;
         (unit.reason.empty() ? station.passed : station.failed)++;
-        station.reporter.Note(Format(Text(TXT_UNIT_LINE).c_str(), port.c_str(), unit.mac.c_str(),
+        station.reporter.Note(TextPrintf(TXT_UNIT_LINE, port.c_str(), unit.mac.c_str(),
                                      Text(unit.reason.empty() ? TXT_PASSED : TXT_FAILED).c_str(),
                                      unit.reason.c_str()));
         lastMac = mac;
@@ -213,7 +213,7 @@ int RunProvision(const SCliOptions& o, CReporter& reporter) {
     const std::string recordsPath = o.recordsPath.empty() ? CStationRecords::DefaultPath() : o.recordsPath;
     std::string error;
     if (!records.Open(recordsPath, error)) {
-        reporter.Error(Format(Text(TXT_RECORDS_PROBLEM).c_str(), recordsPath.c_str(), error.c_str()));
+        reporter.Error(TextPrintf(TXT_RECORDS_PROBLEM, recordsPath.c_str(), error.c_str()));
         return EXIT_USAGE;
     }
     SStation station{o, recipe, records, reporter,
@@ -224,7 +224,7 @@ int RunProvision(const SCliOptions& o, CReporter& reporter) {
     for (std::thread& t : threads)
         t.join();
     const int passed = station.passed, failed = station.failed;
-    std::printf("%s\n", Format(Text(TXT_STATION_SUMMARY).c_str(), station.name.c_str(), passed + failed, passed,
+    std::printf("%s\n", TextPrintf(TXT_STATION_SUMMARY, station.name.c_str(), passed + failed, passed,
                                failed)
                             .c_str());
     if (g_interrupted) return EXIT_INTERRUPTED;
@@ -237,11 +237,11 @@ int RunRecords(const SCliOptions& o, CReporter& reporter) {
     std::string error;
     std::vector<SUnitRecord> list;
     if (access(path.c_str(), F_OK) != 0) {
-        reporter.Error(Format(Text(TXT_RECORDS_PROBLEM).c_str(), path.c_str(), "no such file"));
+        reporter.Error(TextPrintf(TXT_RECORDS_PROBLEM, path.c_str(), "no such file"));
         return EXIT_USAGE;
     }
     if (!records.Open(path, error) || !records.List(list, error)) {
-        reporter.Error(Format(Text(TXT_RECORDS_PROBLEM).c_str(), path.c_str(), error.c_str()));
+        reporter.Error(TextPrintf(TXT_RECORDS_PROBLEM, path.c_str(), error.c_str()));
         return EXIT_USAGE;
     }
     PrintRecords(list, o.csv, o.json);

@@ -44,13 +44,13 @@ std::string RuleValues(const std::string& recipe, int code, const std::string& t
     if (text.rfind("list:", 0) == 0) {
         const std::string file = Beside(recipe, Trimmed(text.substr(5)));
         std::ifstream in(file);
-        if (!in) return Format(Text(TXT_FILE_UNREADABLE).c_str(), file.c_str(), "cannot be opened");
+        if (!in) return TextPrintf(TXT_FILE_UNREADABLE, file.c_str(), "cannot be opened");
         std::string line;
         for (int number = 1; std::getline(in, line); ++number) {
             line = Trimmed(line);
             if (line.empty() || line[0] == '#') continue;
             if (!ValueAccepted(code, line))
-                return Format(Text(TXT_VALUE_OUT_OF_RANGE).c_str(), file.c_str(), number, FindParam(code)->mnemonic,
+                return TextPrintf(TXT_VALUE_OUT_OF_RANGE, file.c_str(), number, FindParam(code)->mnemonic,
                               line.c_str(), AcceptedValuesText(code).c_str());
             out.push_back(line);
         }
@@ -64,7 +64,7 @@ std::string RuleValues(const std::string& recipe, int code, const std::string& t
 bool ReadRecipe(const std::string& path, SRecipe& recipe, std::vector<std::string>& problems) {
     recipe.path = path;
     const auto problem = [&](const std::string& text) {
-        problems.push_back(Format(Text(TXT_RECIPE_PROBLEM).c_str(), path.c_str(), text.c_str()));
+        problems.push_back(TextPrintf(TXT_RECIPE_PROBLEM, path.c_str(), text.c_str()));
     };
     CProfileFile file(path);
     std::vector<SProfileEntry> entries;

@@ -114,7 +114,7 @@ SParamSet ReadParamSet(const std::string& path) {
     bool found = false;
     std::string error;
     if (!CProfileFile(path).ReadEntries(kSection, entries, found, error, kValueBuffer)) {
-        set.problems.push_back({0, Format(Text(TXT_FILE_UNREADABLE).c_str(), path.c_str(), error.c_str())});
+        set.problems.push_back({0, TextPrintf(TXT_FILE_UNREADABLE, path.c_str(), error.c_str())});
         return set;
     }
     std::vector<std::pair<int, const SProfileEntry*>> known; // code, entry
@@ -122,29 +122,29 @@ SParamSet ReadParamSet(const std::string& path) {
         const SParamInfo* info = FindParamByMnemonic(UpperCase(e.key));
         if (!info || info->code < PT_IPR || info->code > PT_TLK) {
             set.problems.push_back(
-                {e.line, Format(Text(TXT_UNKNOWN_PARAMETER).c_str(), path.c_str(), e.line, e.key.c_str())});
+                {e.line, TextPrintf(TXT_UNKNOWN_PARAMETER, path.c_str(), e.line, e.key.c_str())});
             continue;
         }
         const bool twice = std::any_of(known.begin(), known.end(), [&](const auto& k) { return k.first == info->code; });
         if (twice) {
             set.problems.push_back(
-                {e.line, Format(Text(TXT_PARAMETER_TWICE).c_str(), path.c_str(), e.line, e.key.c_str()), false});
+                {e.line, TextPrintf(TXT_PARAMETER_TWICE, path.c_str(), e.line, e.key.c_str()), false});
             continue;
         }
         known.emplace_back(info->code, &e);
         if (!info->writePrefix || info->code == PT_TLK) {
             set.problems.push_back(
-                {e.line, Format(Text(TXT_PARAMETER_IGNORED).c_str(), path.c_str(), e.line, e.key.c_str()), false});
+                {e.line, TextPrintf(TXT_PARAMETER_IGNORED, path.c_str(), e.line, e.key.c_str()), false});
             continue;
         }
         if (!ValueAccepted(info->code, e.value)) {
-            set.problems.push_back({e.line, Format(Text(TXT_VALUE_OUT_OF_RANGE).c_str(), path.c_str(), e.line,
+            set.problems.push_back({e.line, TextPrintf(TXT_VALUE_OUT_OF_RANGE, path.c_str(), e.line,
                                                    info->mnemonic, e.value.c_str(),
                                                    AcceptedValuesText(info->code).c_str())});
         }
     }
     if (!found || known.empty()) {
-        set.problems.insert(set.problems.begin(), {0, Format(Text(TXT_NOT_A_PARAMETER_SET).c_str(), path.c_str())});
+        set.problems.insert(set.problems.begin(), {0, TextPrintf(TXT_NOT_A_PARAMETER_SET, path.c_str())});
         return set;
     }
     std::sort(known.begin(), known.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

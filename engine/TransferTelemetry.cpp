@@ -59,12 +59,12 @@ double CTransferTelemetry::SecondsLeft() const {
 }
 
 std::string CTransferTelemetry::ProgressText() const {
-    return Format(Text(TXT_TRANSFER_PROGRESS).c_str(), sent, total, BytesPerSecond(), PercentOfLimit(), baud,
+    return TextPrintf(TXT_TRANSFER_PROGRESS, sent, total, BytesPerSecond(), PercentOfLimit(), baud,
                   MinutesSeconds(SecondsLeft()).c_str());
 }
 
 std::string CTransferTelemetry::TotalsText() const {
-    return Format(Text(TXT_TRANSFER_TOTALS).c_str(), sent, Seconds(), BytesPerSecond(), PercentOfLimit(), baud,
+    return TextPrintf(TXT_TRANSFER_TOTALS, sent, Seconds(), BytesPerSecond(), PercentOfLimit(), baud,
                   LimitBytesPerSecond());
 }
 

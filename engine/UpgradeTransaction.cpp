@@ -42,12 +42,12 @@ bool CEngine::WriteBackup() {
         if (written.outcome != EXPORT_WRITTEN) error = written.outcome == EXPORT_FAILED ? written.error : "no values";
     }
     if (!error.empty()) {
-        host.AppendLog(Format(Text(TXT_BACKUP_FAILED).c_str(), error.c_str()));
+        host.AppendLog(TextPrintf(TXT_BACKUP_FAILED, error.c_str()));
         return false;
     }
     backupValues = values;
     backupPath = path;
-    host.AppendLog(Format(Text(TXT_BACKUP_WRITTEN).c_str(), path.c_str()));
+    host.AppendLog(TextPrintf(TXT_BACKUP_WRITTEN, path.c_str()));
     return true;
 }
 
@@ -88,7 +88,7 @@ void CEngine::OnUpgradeBatchDone(bool complete) {
     case UP_VERIFY: {
         const int left = LogDifferencesFromBackup();
         host.AppendLog(left == 0 ? Text(TXT_RESTORE_VERIFIED)
-                                 : Format(Text(TXT_RESTORE_INCOMPLETE).c_str(), left));
+                                 : TextPrintf(TXT_RESTORE_INCOMPLETE, left));
         EndUpgrade();
         break;
     }
@@ -180,27 +180,27 @@ void CEngine::OnImageEnabled() {
 int CEngine::LogDifferencesFromBackup() {
     const std::vector<SParamDifference> diffs = CompareParamSets(backupValues, PageValues());
     if (diffs.empty()) return 0;
-    host.AppendLog(Format(Text(TXT_PARAMS_DIFFER).c_str(), static_cast<int>(diffs.size())));
+    host.AppendLog(TextPrintf(TXT_PARAMS_DIFFER, static_cast<int>(diffs.size())));
     for (const SParamDifference& d : diffs)
-        host.AppendLog(Format(Text(TXT_PARAM_DIFFERENCE).c_str(), ParamCaption(d.code).c_str(), d.before.c_str(),
+        host.AppendLog(TextPrintf(TXT_PARAM_DIFFERENCE, ParamCaption(d.code).c_str(), d.before.c_str(),
                               d.now.c_str()));
     return static_cast<int>(diffs.size());
 }
 
 void CEngine::FinishCheck() {
     const SCmdResult* version = atResults.Find(PT_SOFT_VERSION);
-    host.AppendLog(Format(Text(TXT_APP_BACK).c_str(), version ? TrimLineEnds(version->values[0]).c_str() : ""));
+    host.AppendLog(TextPrintf(TXT_APP_BACK, version ? TrimLineEnds(version->values[0]).c_str() : ""));
     if (backupValues.empty()) {
         EndUpgrade();
         return;
     }
     const int differing = LogDifferencesFromBackup();
     if (differing == 0) {
-        host.AppendLog(Format(Text(TXT_PARAMS_EQUAL).c_str(), static_cast<int>(backupValues.size())));
+        host.AppendLog(TextPrintf(TXT_PARAMS_EQUAL, static_cast<int>(backupValues.size())));
         EndUpgrade();
         return;
     }
-    if (host.CustomMessageBox(Format(Text(TXT_RESTORE_PROMPT).c_str(), differing), MB_STYLE_YESNO) == MB_RESULT_YES)
+    if (host.CustomMessageBox(TextPrintf(TXT_RESTORE_PROMPT, differing), MB_STYLE_YESNO) == MB_RESULT_YES)
         RestoreBackup();
     else
         EndUpgrade();

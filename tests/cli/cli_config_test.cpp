@@ -50,7 +50,7 @@ TEST_F(CliTest, WriteSendsOnlyTheDifferencesThenSavesAndVerifies) {
     EXPECT_EQ(Writes(Sim()), (std::vector<std::string>{"AT+TYP=1", "AT+CHA=15", "AT+PID=4660", "AT+SAV"}));
     EXPECT_EQ(Sim().LocalParam(PT_PID), "4660");
     EXPECT_EQ(Sim().SaveCount(), 1);
-    EXPECT_TRUE(Has(write.err, Format(Text(401).c_str(), 3)));
+    EXPECT_TRUE(Has(write.err, TextPrintf(401, 3)));
 
     Sim().ClearReceived();
     const SCliRun again = Run({"write", set, "--port", Port(), "--json", "-q"});
@@ -66,7 +66,7 @@ TEST_F(CliTest, WriteFailsWhenTheModuleKeepsOrRefusesAValue) {
     Sim().KeepValue(PT_PID, true);
     SCliRun run = Run({"write", set, "--port", Port(), "-q"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(Has(run.err, Format(Text(399).c_str(), "PID", "65535", "4660"))) << run.err;
+    EXPECT_TRUE(Has(run.err, TextPrintf(399, "PID", "65535", "4660"))) << run.err;
     EXPECT_EQ(Sim().LocalParam(PT_CHA), "15");
 
     // A module that does not take the write (no reply after the retries).
@@ -74,7 +74,7 @@ TEST_F(CliTest, WriteFailsWhenTheModuleKeepsOrRefusesAValue) {
     Sim().MuteCommands("AT+PID=", true);
     run = Run({"write", set, "--port", Port(), "-q", "--timeout", "200", "--retries", "1"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(Has(run.err, Format(Text(400).c_str(), "PID", "4660"))) << run.err;
+    EXPECT_TRUE(Has(run.err, TextPrintf(400, "PID", "4660"))) << run.err;
     int attempts = 0;
     for (const std::string& c : Sim().ReceivedCommands())
         attempts += c == "AT+PID=4660";
@@ -128,7 +128,7 @@ TEST_F(CliTest, ExitCodesOfUsagePortAndModuleFailures) {
     Sim().SetEscapeMode(CSimulator::ESC_SILENT);
     const SCliRun silent = Run({"read", "--port", Port()});
     EXPECT_EQ(silent.exitCode, 4);
-    EXPECT_TRUE(Has(silent.err, Format(Text(398).c_str(), Port().c_str())));
+    EXPECT_TRUE(Has(silent.err, TextPrintf(398, Port().c_str())));
     // A port that vanishes during the read.
     Sim().SetEscapeMode(CSimulator::ESC_TWO_CHUNKS);
     Sim().SetLatency(40);

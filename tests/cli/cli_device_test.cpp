@@ -52,7 +52,7 @@ TEST_F(CliTest, SearchListsTheNodesAndRemoteReadsAndWritesOne) {
 
     const SCliRun unknown = Run({"remote", "4321", "read", "--port", Port(), "--retries", "0"});
     EXPECT_EQ(unknown.exitCode, 4);
-    EXPECT_TRUE(Has(unknown.err, Format(Text(413).c_str(), "4321")));
+    EXPECT_TRUE(Has(unknown.err, TextPrintf(413, "4321")));
 }
 
 TEST_F(CliTest, FlashDownloadsTheImageAndRefusesBadImagesBeforeSending) {

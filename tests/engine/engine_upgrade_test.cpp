@@ -115,7 +115,7 @@ TEST_F(UpgradeTest, BackupBeforeAndCheckAfterWithAnImageThatKeepsTheValues) {
     EXPECT_EQ(values, SimValues(values));
     for (const auto& [code, value] : kOwnValues)
         EXPECT_EQ(values.at(code), value);
-    EXPECT_TRUE(host.Logged(Format(Text(TXT_BACKUP_WRITTEN).c_str(), path.c_str())));
+    EXPECT_TRUE(host.Logged(TextPrintf(TXT_BACKUP_WRITTEN, path.c_str())));
 
     // The backup came before the restart request, the check's reads after the enable frame.
     const std::vector<std::string> seen = sim.ReceivedCommands();
@@ -126,8 +126,8 @@ TEST_F(UpgradeTest, BackupBeforeAndCheckAfterWithAnImageThatKeepsTheValues) {
 
     EXPECT_NE(host.softVersion, oldVersion);
     EXPECT_EQ(host.softVersion, sim.LocalParam(PT_SOFT_VERSION));
-    EXPECT_TRUE(host.Logged(Format(Text(TXT_APP_BACK).c_str(), host.softVersion.c_str())));
-    EXPECT_TRUE(host.Logged(Format(Text(TXT_PARAMS_EQUAL).c_str(), 33)));
+    EXPECT_TRUE(host.Logged(TextPrintf(TXT_APP_BACK, host.softVersion.c_str())));
+    EXPECT_TRUE(host.Logged(TextPrintf(TXT_PARAMS_EQUAL, 33)));
     EXPECT_TRUE(host.prompts.empty());
 }
 
@@ -157,10 +157,10 @@ TEST_F(UpgradeTest, RestoreAfterAnImageThatResetsTheParameters) {
         return v;
     }());
     ASSERT_EQ(host.prompts.size(), 1u);
-    EXPECT_EQ(host.prompts[0], Format(Text(TXT_RESTORE_PROMPT).c_str(), static_cast<int>(kOwnValues.size())));
+    EXPECT_EQ(host.prompts[0], TextPrintf(TXT_RESTORE_PROMPT, static_cast<int>(kOwnValues.size())));
     std::vector<std::string> expected;
     for (const auto& [code, value] : kOwnValues)
-        expected.push_back(Format(Text(TXT_PARAM_DIFFERENCE).c_str(), ParamCaption(code).c_str(), value.c_str(),
+        expected.push_back(TextPrintf(TXT_PARAM_DIFFERENCE, ParamCaption(code).c_str(), value.c_str(),
                                   atPrompt[code].c_str()));
     std::vector<std::string> listed = LinesStartingWith("    ");
     std::sort(listed.begin(), listed.end());
@@ -217,7 +217,7 @@ TEST_F(UpgradeTest, DownloadBrokenAtBlockThousandIsRecoveredWithoutTheRestartSte
     EXPECT_EQ(sim.FlashImage(), image);
     EXPECT_TRUE(sim.ImageEnabled());
     EXPECT_EQ(Backups().size(), 1u); // no second backup: the module could not be read
-    EXPECT_TRUE(host.Logged(Format(Text(TXT_PARAMS_EQUAL).c_str(), 33)));
+    EXPECT_TRUE(host.Logged(TextPrintf(TXT_PARAMS_EQUAL, 33)));
     EXPECT_FALSE(sim.InBootLoader());
 }
 
@@ -289,7 +289,7 @@ TEST(TransferTelemetry, FiguresAgainstTheLineRateLimit) {
     EXPECT_NEAR(t.LimitBytesPerSecond(), 11520.0 * 64 / 77, 1e-9);
     EXPECT_NEAR(t.PercentOfLimit(), 100.0, 0.01);
     EXPECT_EQ(t.SecondsLeft(), 0);
-    EXPECT_EQ(t.ProgressText(), Format(Text(TXT_TRANSFER_PROGRESS).c_str(), 239552L, 239552L, t.BytesPerSecond(),
+    EXPECT_EQ(t.ProgressText(), TextPrintf(TXT_TRANSFER_PROGRESS, 239552L, 239552L, t.BytesPerSecond(),
                                        t.PercentOfLimit(), 115200u, "0:00"));
     EXPECT_EQ(MinutesSeconds(24.01), "0:25");
     EXPECT_EQ(MinutesSeconds(125), "2:05");
