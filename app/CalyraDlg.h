@@ -73,7 +73,7 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     bool IsCollapsed() const { return collapsed; }
     // The window starts at its contents' size, at most this (a 1280 x 720 screen less the
     // window frame and a panel); it can be resized.
-    static constexpr int kStartWidth = 1270, kStartHeight = 660;
+    static constexpr int kStartWidth = 1270, kStartHeight = 680;
     QSize sizeHint() const override;
     // The language selector's change (index of the list).
     void OnLanguageSelected(int index);

@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include "CliTexts.h"
+#include "ConfigFile.h"
 #include "Messages.h"
 #include "ParamCatalogue.h"
 #include "PortArgument.h"
@@ -73,6 +74,11 @@ void CSession::AppendLog(const std::string& text) {
 }
 
 void CSession::CollectParamList(std::vector<SCmdItem>& list) {
+    if (flashing) {
+        for (int code : ExportKeyOrder())
+            if (const auto it = values.find(code); it != values.end()) list.push_back(MakeValueRecord(code, it->second));
+        return;
+    }
     for (const SCmdItem& item : toWrite)
         if (!(item.type == PT_TLK && linkKeyHidden)) list.push_back(item);
 }
@@ -261,6 +267,7 @@ EOutcome CSession::Flash(const std::string& image, bool restart, int handshakeMs
     BeginJob();
     progressLabel = Text(271);
     const SJobMark mark = Mark();
+    flashing = true;
     engine->OnUpgradeRequest(0, image + (restart ? ",1" : ",0"));
     const std::string done = Text(273), started = Text(275);
     const std::string failedBlock = Text(FindParam(PT_UPGRADE_BLOCK)->failTextId);
@@ -285,6 +292,7 @@ EOutcome CSession::Flash(const std::string& image, bool restart, int handshakeMs
         else if (!LoggedInJob(done))
             outcome = OUT_FAILED;
     }
+    flashing = false;
     if (showProgress) reporter.EndProgress();
     // A handshake that nobody answers would go on forever: closing the port stops it.
     if (outcome != OUT_OK) Close();

@@ -128,6 +128,9 @@ class CSession : private IEngineHost {
     // Host state, touched only on this thread (the engine calls the host on its window thread).
     std::map<int, std::string> values;
     std::vector<SCmdItem> toWrite;
+    // A download with the restart step backs the module up first: the pages it reads from are
+    // the values its backup reads gave.
+    bool flashing = false;
     std::vector<SNode> nodes;
     std::vector<std::string> jobLog; // log lines of the running job
     std::string softVersion, bootVersion, progressLabel;

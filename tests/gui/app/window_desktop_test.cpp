@@ -240,11 +240,10 @@ void DesktopWindowTest::settingsThatCannotBeWrittenAreTold() {
 }
 
 void DesktopWindowTest::everyLogLineGoesToTheFile() {
-    QTemporaryDir state;
-    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    // The fixture gives every window a state folder of its own (backups, the log file).
     CWindowFixture f;
     CCalyraDlg& w = f.Start();
-    const QString path = state.path() + "/calyra/calyra.log";
+    const QString path = qEnvironmentVariable("XDG_STATE_HOME") + "/calyra/calyra.log";
     QVERIFY2(w.Log()->NoteLabel()->text().contains(path), qPrintable(w.Log()->NoteLabel()->text()));
     // More than the pane keeps: the pane starts again, the file has every line.
     for (int i = 0; i < 200; ++i)
