@@ -18,5 +18,5 @@ struct STimings {
 
     int appStartMs = 1000;   // the new firmware's start after the enable reply
 
-    static STimings Fast() { return STimings{50, 600, 10, 50, 20, 50, 25, 400, 50}; }
+    static STimings Fast() { return STimings{150, 600, 10, 50, 20, 50, 25, 400, 50}; }
 };
