@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 using namespace std::chrono;
@@ -100,6 +101,9 @@ void CSimulator::Wake() {
 }
 
 void CSimulator::Run() {
+    // The line's pacing waits are a few byte times long: the kernel's default slack of 50 us on
+    // each wake-up would stretch every block exchange of a download by a tenth of a millisecond.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     std::unique_lock g(lock);
     while (!stopRequested) {
         if (hangUpRequested && !hungUp) {
