@@ -182,8 +182,9 @@ void E2eConsoleTest::firmwareDownloadFillsTheBootLoader() {
              qPrintable(f.LogText()));
     QCOMPARE(w.GetProgressMax(), kMaxBlocks + 1);
     QVERIFY(w.Progress()->isVisible() && !w.Comm()->OpenButton()->isEnabled());
-    QVERIFY(
-        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
+    QVERIFY2(RunEventLoopWhileAdvancing([&] { return f.LogText().contains("The upgrade process is complete!"); },
+                                        [&] { return long(f.Sim().BlocksReceived()); }, 5000),
+             qPrintable(f.LogText().right(3000)));
     // Then the check of the new application: its version and parameters are read.
     QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 5000));
     const qint64 took = clock.elapsed();
@@ -349,8 +350,9 @@ void E2eConsoleTest::secondUpgradeRequestLeavesTheTransfer() {
 
     // The page's request again, as a second Upgrade click makes it (with or without the button).
     w.ConsolePage()->OnUpgrade();
-    QVERIFY(
-        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
+    QVERIFY2(RunEventLoopWhileAdvancing([&] { return f.LogText().contains("The upgrade process is complete!"); },
+                                        [&] { return long(f.Sim().BlocksReceived()); }, 5000),
+             qPrintable(f.LogText().right(3000)));
     QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 1000));
     // Every block once, from block 0 to the end, and one handshake answered.
     QCOMPARE(f.Sim().BlocksReceived(), 200);
@@ -396,8 +398,9 @@ void E2eConsoleTest::consoleSendsNothingWhileADownloadRuns() {
     page->OnSendTimer();
     QCOMPARE(w.Engine().RawMode(), 0);
 
-    QVERIFY(
-        RunEventLoopUntil([&] { return f.LogText().contains("The upgrade process is complete!"); }, 10000));
+    QVERIFY2(RunEventLoopWhileAdvancing([&] { return f.LogText().contains("The upgrade process is complete!"); },
+                                        [&] { return long(f.Sim().BlocksReceived()); }, 5000),
+             qPrintable(f.LogText().right(3000)));
     QVERIFY(RunEventLoopUntil([&] { return Unlocked(w); }, 5000)); // after the check's reads
     QCOMPARE(f.Sim().BlocksReceived(), 200);
     QVERIFY(f.Sim().FlashImage() == image);

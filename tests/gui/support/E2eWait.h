@@ -21,3 +21,17 @@ inline bool RunEventLoopUntil(const std::function<bool()>& done, int ms) {
     loop.exec();
     return done();
 }
+
+// Runs the event loop until done() holds, as long as progress() keeps changing: false once it has
+// stood still for stallMs. For long work whose pace depends on the line (a download on a line that
+// cuts every reply into pieces takes several times as long as on a clean one).
+inline bool RunEventLoopWhileAdvancing(const std::function<bool()>& done, const std::function<long()>& progress,
+                                       int stallMs) {
+    for (long last = progress();;) {
+        if (RunEventLoopUntil([&] { return done() || progress() != last; }, stallMs) && !done()) {
+            last = progress();
+            continue;
+        }
+        return done();
+    }
+}
