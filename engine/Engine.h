@@ -103,6 +103,8 @@ class CEngine : private ISerialOwner {
     EUpgradePhase UpgradePhase() const { return static_cast<EUpgradePhase>(upgradePhase.load()); }
     // The figures of the running or latest transfer.
     const CTransferTelemetry& Telemetry() const { return telemetry; }
+    // The parameter set file of the latest backup before a download ("" when none was written).
+    const std::string& BackupPath() const { return backupPath; }
 
     // ---- Packet display switches of the log pane (any thread) ----
     bool DisplayPacket() const { return displayPacket.load() != 0; }
@@ -222,7 +224,9 @@ class CEngine : private ISerialOwner {
     void OnTransferBlockDone();
     void FinishCheck();
     void RestoreBackup();
-    // Logs the differences from the backup; their number.
+    // The backup's values that a write can give back.
+    std::vector<SCmdItem> RestorableBackup() const;
+    // Logs the differences of those from the page values; their number.
     int LogDifferencesFromBackup();
     void EndUpgrade();
 

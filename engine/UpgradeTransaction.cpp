@@ -7,6 +7,7 @@
 #include "Engine.h"
 #include "ParamCatalogue.h"
 #include "ParamDiff.h"
+#include "ParamValues.h"
 #include "TextUtil.h"
 #include "Texts.h"
 
@@ -177,8 +178,17 @@ void CEngine::OnImageEnabled() {
     });
 }
 
+std::vector<SCmdItem> CEngine::RestorableBackup() const {
+    // A value no write gives back (a coordinator's node address 0, which its role sets) is
+    // neither compared nor restored: its write would be refused and the restore never verified.
+    std::vector<SCmdItem> out;
+    for (const SCmdItem& v : backupValues)
+        if (ValueAccepted(v.type, TrimLineEnds(v.Text()))) out.push_back(v);
+    return out;
+}
+
 int CEngine::LogDifferencesFromBackup() {
-    const std::vector<SParamDifference> diffs = CompareParamSets(backupValues, PageValues());
+    const std::vector<SParamDifference> diffs = CompareParamSets(RestorableBackup(), PageValues());
     if (diffs.empty()) return 0;
     host.AppendLog(TextPrintf(TXT_PARAMS_DIFFER, static_cast<int>(diffs.size())));
     for (const SParamDifference& d : diffs)
@@ -196,7 +206,7 @@ void CEngine::FinishCheck() {
     }
     const int differing = LogDifferencesFromBackup();
     if (differing == 0) {
-        host.AppendLog(TextPrintf(TXT_PARAMS_EQUAL, static_cast<int>(backupValues.size())));
+        host.AppendLog(TextPrintf(TXT_PARAMS_EQUAL, static_cast<int>(RestorableBackup().size())));
         EndUpgrade();
         return;
     }
@@ -211,7 +221,7 @@ void CEngine::RestoreBackup() {
     host.AppendLog(Text(TXT_RESTORING));
     // Through the pages and the save batch: only what differs from the values just read is
     // written, then saved; the read-back that follows verifies it.
-    for (const SCmdItem& v : backupValues)
+    for (const SCmdItem& v : RestorableBackup())
         host.SetParam(v.type, v.Text());
     if (!SaveParams()) {
         upgradePhase = UP_VERIFY;

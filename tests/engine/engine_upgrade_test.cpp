@@ -183,6 +183,27 @@ TEST_F(UpgradeTest, RestoreAfterAnImageThatResetsTheParameters) {
     EXPECT_EQ(SimValues(Values(backup)), Values(backup));
 }
 
+// A coordinator reads node address 0, which no write gives (its role sets it): an image that resets
+// it to a router lists and restores the node type, and the restore verifies.
+TEST_F(UpgradeTest, CoordinatorsAddressIsNeitherRestoredNorComparedAfterAReset) {
+    sim.SetImageResetsParams(true);
+    sim.SetLocalParam(PT_TYP, "0");
+    sim.SetLocalParam(PT_NID, "0");
+    ASSERT_TRUE(Open());
+    const auto image = portsDir / "fw.bin";
+    WriteImage(image, 64 * 4);
+    Download(image, 1);
+    ASSERT_TRUE(TransactionEnds());
+    ASSERT_EQ(host.prompts.size(), 1u);
+    EXPECT_EQ(host.prompts[0], TextPrintf(TXT_RESTORE_PROMPT, static_cast<int>(kOwnValues.size())))
+        << "node type and the own values, without the coordinator's address";
+    EXPECT_EQ(FileValues(Backups().at(0)).at(PT_NID), "0") << "the backup file keeps what was read";
+    EXPECT_TRUE(host.Logged(Text(TXT_RESTORE_VERIFIED)));
+    EXPECT_EQ(sim.LocalParam(PT_TYP), "0");
+    const std::vector<std::string> seen = sim.ReceivedCommands();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "AT+NID=0"), 0);
+}
+
 // A transfer broken off at block 1000 leaves the module in its boot loader. The next request with
 // the restart step offers to go without it; the download then starts with the handshake, the
 // flash equals the file, and the check compares with the backup of the broken attempt.
