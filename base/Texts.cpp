@@ -165,6 +165,8 @@ const std::map<int, std::string> kEnglish = {
     {417, "%d difference(s)."},
     {418, "Firmware image %s cannot be read: %s"},
     {419, "%d node(s) found."},
+    {440, "The parameters that differ from the backup were not restored. To restore them: calyra-cli write %s --port %s (or flash with --restore)."},
+    {441, "The restore of the backup did not verify. Write it again: calyra-cli write %s --port %s"},
     {TXT_UPGRADE_BUSY, "An upgrade is in progress: the new request was refused."},
     {TXT_IMAGE_EMPTY, "The image %s is empty: nothing was sent."},
     {TXT_IMAGE_TOO_LARGE,
@@ -321,11 +323,19 @@ std::string TextPrintf(int id, ...) {
     return out;
 }
 
-std::vector<std::string> TextConversions(std::string_view text) {
-    std::vector<std::string> out;
+namespace {
+// A printf-style text as its fixed parts and its conversions between them: parts holds one more
+// entry than conversions, "%%" is a fixed "%".
+void SplitText(std::string_view text, std::vector<std::string>& parts, std::vector<std::string>& conversions) {
+    parts.assign(1, std::string());
+    conversions.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') continue;
+        if (text[i] != '%') {
+            parts.back() += text[i];
+            continue;
+        }
         if (i + 1 < text.size() && text[i + 1] == '%') {
+            parts.back() += '%';
             ++i;
             continue;
         }
@@ -334,10 +344,32 @@ std::vector<std::string> TextConversions(std::string_view text) {
         while (end < text.size() && std::string_view("-+ #0123456789.*hlLqjzt'").find(text[end]) != std::string_view::npos)
             ++end;
         if (end < text.size()) ++end;
-        out.emplace_back(text.substr(i, end - i));
+        conversions.emplace_back(text.substr(i, end - i));
+        parts.emplace_back();
         i = end - 1;
     }
-    return out;
+}
+} // namespace
+
+std::vector<std::string> TextConversions(std::string_view text) {
+    std::vector<std::string> parts, conversions;
+    SplitText(text, parts, conversions);
+    return conversions;
+}
+
+bool PrintedFromText(std::string_view line, int id) {
+    std::vector<std::string> parts, conversions;
+    SplitText(Text(id), parts, conversions);
+    if (line.substr(0, parts.front().size()) != parts.front()) return false;
+    if (parts.size() == 1) return line.size() == parts.front().size();
+    std::size_t at = parts.front().size();
+    for (std::size_t i = 1; i + 1 < parts.size(); ++i) {
+        at = line.find(parts[i], at);
+        if (at == std::string_view::npos) return false;
+        at += parts[i].size();
+    }
+    const std::string& last = parts.back();
+    return line.size() >= at + last.size() && line.substr(line.size() - last.size()) == last;
 }
 
 const std::map<int, std::string>& BuiltinEnglishTexts() {

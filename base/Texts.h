@@ -26,6 +26,9 @@ std::string FormatText(int id, std::initializer_list<std::string_view> args);
 std::string TextPrintf(int id, ...);
 // The conversions of a printf-style text in order, "%%" left out ("%s is %d" gives "%s", "%d").
 std::vector<std::string> TextConversions(std::string_view text);
+// line could have been made from the text of id: its fixed parts stand in line in order, the
+// first at the start and the last at the end (each conversion stands for any run of characters).
+bool PrintedFromText(std::string_view line, int id);
 // The built-in English table.
 const std::map<int, std::string>& BuiltinEnglishTexts();
 

@@ -52,6 +52,7 @@ bool ParseCommandLine(int argc, char** argv, SCliOptions& o, std::string& error)
         if (flag("--json", o.json) || flag("--quiet", o.quiet) || flag("-q", o.quiet) ||
             flag("--verbose", o.verbose) || flag("-v", o.verbose) || flag("--csv", o.csv) ||
             flag("--hex", o.hex) || flag("--no-restart", o.noRestart) || flag("--no-enter", o.noEnter) ||
+            flag("--restore", o.line.restore) ||
             flag("--help", o.help) || flag("-h", o.help))
             continue;
         if (a.size() > 1 && a[0] == '-' && a != "-") {

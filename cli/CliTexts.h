@@ -28,4 +28,6 @@ enum ECliText : int {
     TXT_DIFFERENCES = 417, // "%d difference(s)."
     TXT_IMAGE_UNREADABLE = 418, // "Firmware image %s cannot be read: %s"
     TXT_SEARCH_FOUND = 419, // "%d node(s) found."
+    TXT_NOT_RESTORED = 440, // "The parameters that differ from the backup were not restored. To restore them: ..."
+    TXT_RESTORE_UNVERIFIED = 441, // "The restore of the backup did not verify. Write it again: calyra-cli write %s --port %s"
 };

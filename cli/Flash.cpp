@@ -54,10 +54,23 @@ int RunFlash(const SCliOptions& o, CReporter& reporter) {
         reporter.Error(error);
         return EXIT_PORT;
     }
-    const EOutcome outcome = session.Flash(o.words[0], !o.noRestart, o.handshakeMs);
-    if (outcome == OUT_OK) reporter.Note(Text(273));
-    else if (outcome == OUT_FAILED) reporter.Error(Text(TXT_FLASH_FAILED));
+    SFlashCheck check;
+    const EOutcome outcome = session.Flash(o.words[0], !o.noRestart, o.handshakeMs, check);
+    if (outcome == OUT_FAILED) reporter.Error(Text(TXT_FLASH_FAILED));
     else if (outcome == OUT_NO_ANSWER) reporter.Error(Text(TXT_BOOT_SILENT));
-    else reporter.Error(OutcomeMessage(outcome, session));
-    return ExitCodeOf(outcome);
+    else if (outcome != OUT_OK) reporter.Error(OutcomeMessage(outcome, session));
+    if (outcome != OUT_OK) return ExitCodeOf(outcome);
+    if (!check.appBack) {
+        reporter.Error(Text(TXT_APP_NOT_BACK));
+        return EXIT_NO_ANSWER;
+    }
+    // What the new firmware changed stays changed unless --restore: said even with --quiet, with
+    // the command that restores it later.
+    if (check.differed && !o.line.restore) {
+        reporter.Error(TextPrintf(TXT_NOT_RESTORED, check.backupPath.c_str(), o.ports[0].c_str()));
+    } else if (check.differed && !check.restoreVerified) {
+        reporter.Error(TextPrintf(TXT_RESTORE_UNVERIFIED, check.backupPath.c_str(), o.ports[0].c_str()));
+        return EXIT_REFUSED;
+    }
+    return EXIT_OK;
 }

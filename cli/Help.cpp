@@ -89,13 +89,25 @@ Works on a remote node through the local module in API mode. NODE is the node
 address, decimal or 0x hexadecimal, as search lists it. write reads the node,
 writes the differences, saves and verifies them.
 )"},
-    {"flash", R"(Usage: calyra-cli flash IMAGE --port PORT [--no-restart] [--handshake-wait MS]
+    {"flash", R"(Usage: calyra-cli flash IMAGE --port PORT [--no-restart] [--restore]
+                 [--handshake-wait MS]
 
-Downloads the firmware IMAGE into the module's boot loader. The module is first
-restarted into its boot loader, unless --no-restart (it is in the boot loader
-already). An empty image or one larger than 239552 bytes is refused before
-anything is sent. Without an answer to the handshake within --handshake-wait MS
-(default 10000) the download gives up with exit code 4.
+Downloads the firmware IMAGE into the module's boot loader. An empty image or
+one larger than 239552 bytes is refused before anything is sent.
+
+Unless --no-restart (the module is in its boot loader already), the module's
+parameters are first backed up to $XDG_STATE_HOME/calyra/backups/MAC-TIME.ini
+and the module is restarted into its boot loader. A module that does not
+answer in its application is downloaded to without the restart step.
+
+After the transfer the new firmware is checked: its version is read and its
+parameters are compared with the backup. With --restore the parameters that
+differ are written back, saved and read back; without it they are listed and
+left as they are (calyra-cli write BACKUP restores them later).
+
+Exit codes: 0 done, 1 the restore did not verify, 4 the boot loader did not
+answer the handshake within --handshake-wait MS (default 10000) or the new
+firmware did not answer after the transfer.
 )"},
     {"send", R"(Usage: calyra-cli send TEXT --port PORT [--no-enter] [--wait MS]
        calyra-cli send --hex HEX --port PORT [--wait MS]

@@ -101,9 +101,14 @@ SUnitRecord CSlot::Provision(CSession& session, const std::map<int, std::string>
     unit.paramsHash = Fingerprint(ConfigFileText(SetRecords(set)));
 
     if (unit.reason.empty() && !station.recipe.firmware.empty()) {
-        const EOutcome flashed = session.Flash(station.recipe.firmware, true, station.options.handshakeMs);
+        // The recipe's set is written after the download: what the new firmware reset is
+        // restored from the backup only with --restore.
+        SFlashCheck check;
+        const EOutcome flashed = session.Flash(station.recipe.firmware, true, station.options.handshakeMs, check);
         if (flashed != OUT_OK) {
             unit.reason = flashed == OUT_NO_ANSWER ? Text(TXT_BOOT_SILENT) : Text(TXT_FLASH_FAILED);
+        } else if (!check.appBack) {
+            unit.reason = Text(TXT_APP_NOT_BACK);
         } else if (!session.IsOpen() || !ReadAgain(session, before)) {
             unit.reason = TextPrintf(TXT_NO_ANSWER, session.PortName().c_str());
         }

@@ -4,7 +4,16 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+namespace {
+// Columns of the terminal on stderr; 80 when it does not say.
+size_t TerminalColumns() {
+    winsize w {};
+    return ioctl(STDERR_FILENO, TIOCGWINSZ, &w) == 0 && w.ws_col > 0 ? w.ws_col : 80;
+}
+} // namespace
 
 CReporter::CReporter(bool quiet, bool verbose) : quiet(quiet), verbose(verbose), tty(isatty(STDERR_FILENO) == 1) {}
 
@@ -41,7 +50,7 @@ void CReporter::Note(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-void CReporter::Log(const std::string& port, const std::string& text) {
+void CReporter::Log(const std::string& port, const std::string& text, bool notice) {
     std::lock_guard g(lock);
     // Engine lines may hold their own line breaks; one record per line keeps the log greppable.
     std::string flat = text;
@@ -51,21 +60,35 @@ void CReporter::Log(const std::string& port, const std::string& text) {
         std::fprintf(logFile, "%s %s %s\n", FormatTimeStamp().c_str(), port.c_str(), flat.c_str());
         std::fflush(logFile);
     }
-    if (verbose && !quiet) {
+    if (quiet) return;
+    if (verbose) {
         ClearBar();
         std::fprintf(stderr, "%s %s\n", port.c_str(), flat.c_str());
+    } else if (notice) {
+        ClearBar();
+        std::fprintf(stderr, "%s\n", text.c_str());
     }
 }
 
-void CReporter::Progress(const std::string& label, int position, int max) {
+void CReporter::Progress(const std::string& label, int position, int max, const std::string& detail) {
     std::lock_guard g(lock);
     if (quiet || max <= 0) return;
     if (position > max) position = max;
+    const std::string tail = detail.empty() ? std::string() : " " + detail;
     if (tty) {
         constexpr int kWidth = 30;
         const int filled = position * kWidth / max;
-        std::fprintf(stderr, "\r\033[K%s [%s%s] %d/%d", label.c_str(), std::string(filled, '#').c_str(),
-                     std::string(kWidth - filled, '.').c_str(), position, max);
+        std::string bar = label + " [" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "] " +
+                          std::to_string(position) + "/" + std::to_string(max) + tail;
+        // A line longer than the terminal would wrap, and the next "\r" would then leave the
+        // wrapped part standing. Cut in bytes, never inside a UTF-8 character (a translated
+        // label is cut early at worst).
+        if (size_t cut = TerminalColumns() - 1; bar.size() > cut) {
+            while (cut > 0 && (static_cast<unsigned char>(bar[cut]) & 0xC0) == 0x80)
+                --cut;
+            bar.resize(cut);
+        }
+        std::fprintf(stderr, "\r\033[K%s", bar.c_str());
         std::fflush(stderr);
         barShown = true;
         return;
@@ -75,7 +98,7 @@ void CReporter::Progress(const std::string& label, int position, int max) {
     const std::string line = label + " " + std::to_string(tenth * 10) + "%";
     if (line == lastLine) return;
     lastLine = line;
-    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fprintf(stderr, "%s%s\n", line.c_str(), tail.c_str());
 }
 
 void CReporter::EndProgress() {

@@ -18,11 +18,13 @@ class CReporter {
     void Error(const std::string& text);
     // A notice (suppressed by --quiet).
     void Note(const std::string& text);
-    // An engine log line of port: into the log file; on stderr with --verbose.
-    void Log(const std::string& port, const std::string& text);
+    // An engine log line of port: into the log file; on stderr with --verbose, or as a notice
+    // when notice is set (suppressed by --quiet).
+    void Log(const std::string& port, const std::string& text, bool notice = false);
 
-    // Progress of one job (single-port commands): label and position of max.
-    void Progress(const std::string& label, int position, int max);
+    // Progress of one job (single-port commands): label and position of max, and the job's own
+    // figures (detail) after them. A terminal's bar is cut to the terminal's width.
+    void Progress(const std::string& label, int position, int max, const std::string& detail = {});
     void EndProgress();
 
   private:

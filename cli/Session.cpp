@@ -70,7 +70,29 @@ void CSession::Close() {
 
 void CSession::AppendLog(const std::string& text) {
     jobLog.push_back(text);
-    reporter.Log(portName, text);
+    reporter.Log(portName, text, flashing && showProgress && IsDownloadStep(text));
+}
+
+bool CSession::IsDownloadStep(const std::string& text) {
+    // The download's steps speak to the operator as they happen: the backup, a recovery, the
+    // handshake answer, the end of the transfer and its totals, the new firmware's version, the
+    // differences from the backup and their restore. (The reads' lines and the transfer's figures
+    // are progress.)
+    static constexpr int kSteps[] = {275, 273, TXT_TRANSFER_TOTALS};
+    for (int id : kSteps)
+        if (PrintedFromText(text, id)) return true;
+    for (int id = TXT_BACKUP_READING; id <= TXT_LEFT_IN_BOOT; ++id)
+        if (PrintedFromText(text, id)) return true;
+    return false;
+}
+
+void CSession::SetProgressText(const std::string& text) {
+    // The first line names the job; what follows (a download's figures) goes after the bar.
+    const size_t end = text.find('\n');
+    progressLabel = text.substr(0, end);
+    progressDetail = end == std::string::npos ? std::string() : text.substr(end + 1);
+    for (char& c : progressDetail)
+        if (c == '\n') c = ' ';
 }
 
 void CSession::CollectParamList(std::vector<SCmdItem>& list) {
@@ -100,13 +122,25 @@ void CSession::SetProgressRange(int /*low*/, int high) {
 }
 
 void CSession::StepProgress(int position) {
-    if (showProgress) reporter.Progress(progressLabel, position, progressMax);
+    if (showProgress) reporter.Progress(progressLabel, position, progressMax, progressDetail);
     if (position >= progressMax) progressShown = false;
 }
 
-int CSession::CustomMessageBox(const std::string& /*text*/, int style) {
-    // The retry question after failed reads or writes: answered from --retries.
+int CSession::CustomMessageBox(const std::string& text, int style) {
     if (style != MB_STYLE_YESNO) return MB_RESULT_NO;
+    if (text != Text(209) && text != Text(210)) {
+        // The download's questions. A module left in its boot loader, or silent in its
+        // application (it may be in its boot loader), is downloaded to without the restart step:
+        // with no boot loader either, the handshake goes unanswered and the download gives up.
+        if (text == Text(TXT_RECOVER_PROMPT) || text == Text(TXT_RECOVER_UNREACHED_PROMPT)) return MB_RESULT_YES;
+        // The check's only question: restore what differs from the backup?
+        if (engine->UpgradePhase() == CEngine::UP_CHECK) {
+            flashDiffered = true;
+            return options.restore && !g_interrupted ? MB_RESULT_YES : MB_RESULT_NO;
+        }
+        return MB_RESULT_NO;
+    }
+    // The retry question after failed reads or writes: answered from --retries.
     if (retriesLeft > 0 && !g_interrupted) {
         --retriesLeft;
         return MB_RESULT_YES;
@@ -125,6 +159,7 @@ void CSession::BeginJob() {
     jobLog.clear();
     retriesLeft = options.retries;
     progressLabel.clear();
+    progressDetail.clear();
 }
 
 bool CSession::LoggedInJob(const std::string& text) const {
@@ -263,11 +298,13 @@ EOutcome CSession::RemoteCommand(uint16_t node, int action) {
 // ---------------------------------------------------------------------------------------------
 // Firmware and raw commands
 
-EOutcome CSession::Flash(const std::string& image, bool restart, int handshakeMs) {
+EOutcome CSession::Flash(const std::string& image, bool restart, int handshakeMs, SFlashCheck& check) {
     BeginJob();
     progressLabel = Text(271);
     const SJobMark mark = Mark();
     flashing = true;
+    flashDiffered = false;
+    check = SFlashCheck();
     engine->OnUpgradeRequest(0, image + (restart ? ",1" : ",0"));
     const std::string done = Text(273), started = Text(275);
     const std::string failedBlock = Text(FindParam(PT_UPGRADE_BLOCK)->failTextId);
@@ -292,8 +329,19 @@ EOutcome CSession::Flash(const std::string& image, bool restart, int handshakeMs
         else if (!LoggedInJob(done))
             outcome = OUT_FAILED;
     }
-    flashing = false;
     if (showProgress) reporter.EndProgress();
+    if (outcome == OUT_OK) {
+        // The check of the new firmware (and the restore) ends the transaction; the engine's
+        // own waits end it when the module stays silent.
+        Pump([&] { return engine->UpgradePhase() == CEngine::UP_NONE; }, kJobLimitMs);
+        if (vanished) outcome = OUT_PORT_GONE;
+        else if (g_interrupted) outcome = OUT_INTERRUPTED;
+        check.appBack = !LoggedInJob(Text(TXT_APP_NOT_BACK)) && engine->UpgradePhase() == CEngine::UP_NONE;
+        check.differed = flashDiffered;
+        check.restoreVerified = LoggedInJob(Text(TXT_RESTORE_VERIFIED));
+        check.backupPath = restart ? engine->BackupPath() : std::string();
+    }
+    flashing = false;
     // A handshake that nobody answers would go on forever: closing the port stops it.
     if (outcome != OUT_OK) Close();
     return outcome;

@@ -22,6 +22,7 @@ struct SPortOptions {
     int stopBits = 0; // 0 one, 1 one and a half, 2 two
     int replyMs = 6000;
     int retries = 1;  // how often failed reads or writes are sent again (the engine's question)
+    bool restore = false; // after a download: write back what the new firmware changed
 };
 
 // How a job ended.
@@ -31,6 +32,14 @@ enum EOutcome {
     OUT_NO_ANSWER,   // the module did not enter the configuration state, or the boot loader is silent
     OUT_PORT_GONE,   // the port vanished
     OUT_INTERRUPTED, // Ctrl+C
+};
+
+// What the check after a download found (the download itself is the EOutcome).
+struct SFlashCheck {
+    bool appBack = false;        // the new firmware answered and its parameters were read
+    bool differed = false;       // parameters differed from the backup (the restore was offered)
+    bool restoreVerified = false; // they were restored and read back equal
+    std::string backupPath;      // the backup taken before the download ("" without the restart step)
 };
 
 struct SNode {
@@ -79,8 +88,11 @@ class CSession : private IEngineHost {
     EOutcome RemoteRead(uint16_t node, std::map<int, std::string>& values);
     EOutcome RemoteWrite(uint16_t node, const std::vector<SCmdItem>& values, std::vector<int>& failed);
     EOutcome RemoteCommand(uint16_t node, int action); // NA_RESTART, NA_FACTORY
-    // The firmware download; restart: first restart the module into its boot loader.
-    EOutcome Flash(const std::string& image, bool restart, int handshakeMs);
+    // The firmware download as a whole: with restart, a backup of the parameters and the restart
+    // into the boot loader first; after the transfer the check of the new firmware against the
+    // backup (and the restore, with options.restore). A module silent in its application, or
+    // left in its boot loader, is downloaded to without the restart step.
+    EOutcome Flash(const std::string& image, bool restart, int handshakeMs, SFlashCheck& check);
     // One raw command; enter: "+++" first. The bytes that came back within waitMs of the last byte.
     EOutcome Send(const SCommandPayload& payload, bool enter, int waitMs, std::string& reply);
 
@@ -96,7 +108,7 @@ class CSession : private IEngineHost {
     void AddNode(const std::string& address, const std::string& status, const std::string& mac,
                  const std::string& nodeType) override;
     void EndSearch() override { ++endSearches; }
-    void SetProgressText(const std::string& text) override { progressLabel = text; }
+    void SetProgressText(const std::string& text) override;
     void SetProgressRange(int low, int high) override;
     int GetProgressMax() override { return progressMax; }
     void StepProgress(int position) override;
@@ -116,6 +128,7 @@ class CSession : private IEngineHost {
     bool Pump(const std::function<bool()>& done, int timeoutMs);
     void BeginJob();
     bool LoggedInJob(const std::string& text) const;
+    static bool IsDownloadStep(const std::string& text);
     std::vector<int> FailedWrites(const std::vector<SCmdItem>& values) const;
 
     SPortOptions options;
@@ -131,9 +144,10 @@ class CSession : private IEngineHost {
     // A download with the restart step backs the module up first: the pages it reads from are
     // the values its backup reads gave.
     bool flashing = false;
+    bool flashDiffered = false; // the check offered the restore
     std::vector<SNode> nodes;
     std::vector<std::string> jobLog; // log lines of the running job
-    std::string softVersion, bootVersion, progressLabel;
+    std::string softVersion, bootVersion, progressLabel, progressDetail;
     bool linkKeyHidden = false, progressShown = false, vanished = false;
     int progressMax = 100;
     int jobEnds = 0, endSearches = 0, retriesLeft = 0;

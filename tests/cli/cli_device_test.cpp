@@ -90,6 +90,33 @@ TEST_F(CliTest, FlashDownloadsTheImageAndRefusesBadImagesBeforeSending) {
     EXPECT_TRUE(Has(silent.err, Text(406))) << silent.err;
 }
 
+// An image that brings back the factory values: the backup and the check say what changed;
+// without --restore the values stay reset and the command that restores them is named, with it
+// they are written back and verified.
+TEST_F(CliTest, FlashChecksTheNewFirmwareAgainstTheBackupAndRestoresOnRequest) {
+    StartSims(1);
+    Sim().SetImageResetsParams(true);
+    const std::string path = WriteFile("app.bin", std::string(640, 'a'));
+    for (const bool restore : {false, true}) {
+        Sim().SetLocalParam(PT_TYP, "1");
+        Sim().SetLocalParam(PT_PID, "4660");
+        std::vector<std::string> args = {"flash", path, "--port", Port()};
+        if (restore) args.push_back("--restore");
+        const SCliRun run = Run(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_TRUE(Has(run.err, TextPrintf(TXT_PARAMS_DIFFER, 1))) << run.err;
+        EXPECT_TRUE(Has(run.err, TextPrintf(TXT_PARAM_DIFFERENCE, "PID", "4660", "65535"))) << run.err;
+        EXPECT_TRUE(Has(run.err, Text(TXT_APP_BACK).substr(0, 20))) << run.err;
+        const size_t backup = run.err.find("backed up to ");
+        ASSERT_NE(backup, std::string::npos) << run.err;
+        const std::string file = run.err.substr(backup + 13, run.err.find('\n', backup) - backup - 13);
+        EXPECT_TRUE(Has(Slurp(file), "PID=4660")) << file;
+        EXPECT_EQ(Sim().LocalParam(PT_PID), restore ? "4660" : "65535");
+        EXPECT_EQ(Has(run.err, Text(TXT_RESTORE_VERIFIED)), restore) << run.err;
+        EXPECT_EQ(Has(run.err, "calyra-cli write " + file + " --port " + Port()), !restore) << run.err;
+    }
+}
+
 TEST_F(CliTest, SendPrintsTheRawReply) {
     StartSims(1);
     const SCliRun text = Run({"send", "AT+VER", "--port", Port(), "-q"});
