@@ -301,7 +301,6 @@ EOutcome CSession::RemoteCommand(uint16_t node, int action) {
 EOutcome CSession::Flash(const std::string& image, bool restart, int handshakeMs, SFlashCheck& check) {
     BeginJob();
     progressLabel = Text(271);
-    const SJobMark mark = Mark();
     flashing = true;
     flashDiffered = false;
     check = SFlashCheck();
@@ -309,26 +308,28 @@ EOutcome CSession::Flash(const std::string& image, bool restart, int handshakeMs
     const std::string done = Text(273), started = Text(275);
     const std::string failedBlock = Text(FindParam(PT_UPGRADE_BLOCK)->failTextId);
     const std::string failedEnable = Text(FindParam(PT_UPGRADE_ENABLE)->failTextId);
+    // The backup's reads end by themselves; a module silent in its application is then
+    // downloaded to without the restart step, so its failed entry does not end the download.
+    Pump([&] { return engine->UpgradePhase() != CEngine::UP_BACKUP; }, kJobLimitMs);
+    const SJobMark mark = Mark();
+    // Without a transaction left (the backup was not written, the restart's entry failed, the
+    // transfer broke off) the download is over.
     const auto ended = [&] {
         return LoggedInJob(done) || LoggedInJob(failedBlock) || LoggedInJob(failedEnable) ||
-               endSearches != mark.endSearches;
+               engine->UpgradePhase() == CEngine::UP_NONE;
     };
     // The restart into the boot loader and the first handshake answer, then the blocks.
     const bool answered = Pump([&] { return LoggedInJob(started) || ended(); }, handshakeMs);
+    if (answered) Pump(ended, kJobLimitMs);
     EOutcome outcome = OUT_OK;
-    if (!answered && !vanished && !g_interrupted) {
+    if (vanished)
+        outcome = OUT_PORT_GONE;
+    else if (g_interrupted)
+        outcome = OUT_INTERRUPTED;
+    else if (!answered || endSearches != mark.endSearches)
         outcome = OUT_NO_ANSWER;
-    } else {
-        Pump(ended, kJobLimitMs);
-        if (vanished)
-            outcome = OUT_PORT_GONE;
-        else if (g_interrupted)
-            outcome = OUT_INTERRUPTED;
-        else if (endSearches != mark.endSearches)
-            outcome = OUT_NO_ANSWER;
-        else if (!LoggedInJob(done))
-            outcome = OUT_FAILED;
-    }
+    else if (!LoggedInJob(done))
+        outcome = OUT_FAILED;
     if (showProgress) reporter.EndProgress();
     if (outcome == OUT_OK) {
         // The check of the new firmware (and the restore) ends the transaction; the engine's

@@ -4,7 +4,9 @@
 #include "Texts.h"
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 bool Has(const std::string& text, const std::string& part) {
@@ -115,6 +117,32 @@ TEST_F(CliTest, FlashChecksTheNewFirmwareAgainstTheBackupAndRestoresOnRequest) {
         EXPECT_EQ(Has(run.err, Text(TXT_RESTORE_VERIFIED)), restore) << run.err;
         EXPECT_EQ(Has(run.err, "calyra-cli write " + file + " --port " + Port()), !restore) << run.err;
     }
+}
+
+// A download broken off by Ctrl+C leaves the module in its boot loader, silent in its application:
+// the next flash goes on without the restart step and fills the boot loader with the image.
+TEST_F(CliTest, FlashAfterAnInterruptedOneDownloadsWithoutTheRestartStep) {
+    StartSims(1);
+    std::string image(64 * 200, '\0');
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = char(i * 13);
+    const std::string path = WriteFile("app.bin", image);
+    const int pid = Start({"flash", path, "--port", Port()});
+    for (int i = 0; i < 1000 && Sim().BlocksReceived() < 20; ++i)
+        usleep(10000);
+    ASSERT_GE(Sim().BlocksReceived(), 20);
+    kill(pid, SIGINT);
+    EXPECT_EQ(Wait(pid).exitCode, 130);
+    ASSERT_TRUE(Sim().InBootLoader());
+
+    const SCliRun again = Run({"flash", path, "--port", Port()});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_TRUE(Has(again.err, Text(TXT_RECOVER_STARTED))) << again.err;
+    const std::vector<uint8_t> flashed = Sim().FlashImage();
+    ASSERT_GE(flashed.size(), image.size());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), flashed.begin(),
+                           [](char a, uint8_t b) { return uint8_t(a) == b; }));
+    EXPECT_FALSE(Sim().InBootLoader());
 }
 
 TEST_F(CliTest, SendPrintsTheRawReply) {
