@@ -6,12 +6,28 @@ unsigned CReplyEvent::BeginCommand(int type, int isWrite, std::atomic<int>& curT
     curType.store(type);
     curWrite.store(isWrite);
     signalled = false;
+    ++generation;
     return aborts;
 }
 
 void CReplyEvent::Reset() {
     std::lock_guard<std::mutex> g(lock);
     signalled = false;
+    ++generation;
+}
+
+unsigned CReplyEvent::Generation() const {
+    std::lock_guard<std::mutex> g(lock);
+    return generation;
+}
+
+void CReplyEvent::SetIfCurrent(unsigned since) {
+    {
+        std::lock_guard<std::mutex> g(lock);
+        if (generation != since) return;
+        signalled = true;
+    }
+    cv.notify_all();
 }
 
 void CReplyEvent::Set() {
@@ -22,10 +38,10 @@ void CReplyEvent::Set() {
     cv.notify_all();
 }
 
-bool CReplyEvent::SetIfIdle(const std::atomic<int>& curType) {
+bool CReplyEvent::SetIfIdle(const std::atomic<int>& curType, unsigned since) {
     {
         std::lock_guard<std::mutex> g(lock);
-        if (curType.load() != 0) return false;
+        if (curType.load() != 0 || generation != since) return false;
         signalled = true;
     }
     cv.notify_all();

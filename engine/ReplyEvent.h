@@ -15,8 +15,15 @@ class CReplyEvent {
     unsigned BeginCommand(int type, int isWrite, std::atomic<int>& curType, std::atomic<int>& curWrite);
     void Reset();
     void Set();
-    // Dispatcher step 6: set the event only when no typed command is in flight. True when set.
-    bool SetIfIdle(const std::atomic<int>& curType);
+    // Counts the resets (BeginCommand included). A reply's handler may start the next job (a
+    // retry on the operator's word) whose worker resets the event before the handler returns:
+    // SetIfCurrent(the count read before the handler) then completes only the wait the reply
+    // answered, never the new one.
+    unsigned Generation() const;
+    void SetIfCurrent(unsigned generation);
+    // Dispatcher step 6: set the event only when no typed command is in flight and no wait began
+    // since generation (read when the bytes arrived). True when set.
+    bool SetIfIdle(const std::atomic<int>& curType, unsigned generation);
     // Abort or close: sets the event and counts the abort.
     void Abort();
     unsigned AbortCount() const;
@@ -30,4 +37,5 @@ class CReplyEvent {
     std::condition_variable cv;
     bool signalled = false;
     unsigned aborts = 0;
+    unsigned generation = 0;
 };

@@ -8,14 +8,32 @@ TEST(ReplyEvent, IdleSetDoesNotCompleteTheNextCommand) {
     CReplyEvent ev;
     std::atomic<int> curType{0}, curWrite{0};
     // A reply-less event arriving while nothing is in flight ...
-    EXPECT_TRUE(ev.SetIfIdle(curType));
+    EXPECT_TRUE(ev.SetIfIdle(curType, ev.Generation()));
     // ... is cleared when the worker starts the next command, and cannot set it afterwards.
     unsigned mark = ev.BeginCommand(16, 0, curType, curWrite);
-    EXPECT_FALSE(ev.SetIfIdle(curType));
+    EXPECT_FALSE(ev.SetIfIdle(curType, ev.Generation()));
     EXPECT_FALSE(ev.Wait(5, mark));
     std::thread t([&] { ev.Set(); });
     EXPECT_TRUE(ev.Wait(2000, mark));
     t.join();
+}
+
+// A reply's result handler starts the next job (a retry on the operator's word), and the worker
+// begins that job's first wait before the handler returns: the reply's sets, which come after the
+// handler, must not complete the new wait.
+TEST(ReplyEvent, SetsOfAHandledReplyNeverCompleteAWaitBegunMeanwhile) {
+    CReplyEvent ev;
+    std::atomic<int> curType{0}, curWrite{0};
+    ev.BeginCommand(16, 0, curType, curWrite);
+    const unsigned answered = ev.Generation(); // the reply arrives
+    curType = 0;                               // its handler ends the command ...
+    ev.Reset();                                // ... and the worker writes the next escape
+    const unsigned mark = ev.AbortCount();
+    ev.SetIfCurrent(answered);
+    EXPECT_FALSE(ev.SetIfIdle(curType, answered));
+    EXPECT_FALSE(ev.Wait(5, mark));
+    ev.SetIfCurrent(ev.Generation()); // the new wait's own answer
+    EXPECT_TRUE(ev.Wait(5, mark));
 }
 
 TEST(ReplyEvent, AbortBeforeTheResetIsNotLost) {
@@ -35,7 +53,7 @@ TEST(ReplyEvent, IdleSetUnderTheLockNeverCompletesAStartedCommand) {
     std::atomic<bool> stop{false};
     std::thread dispatcher([&] {
         while (!stop)
-            ev.SetIfIdle(curType);
+            ev.SetIfIdle(curType, ev.Generation());
     });
     int spurious = 0;
     for (int i = 0; i < 2000; ++i) {
