@@ -141,12 +141,11 @@ void CSimulator::Run() {
             uint8_t buf[4096];
             ssize_t n = read(master, buf, sizeof buf);
             if (n > 0 && output->LineRate() > 0) {
-                // The bytes reach the module at the line rate too (10 bits a byte): act on them
-                // only once the last of them would have arrived.
-                const auto lineTime = std::chrono::microseconds(n * 10'000'000LL / output->LineRate());
-                g.unlock();
-                std::this_thread::sleep_for(lineTime);
-                g.lock();
+                // The bytes reach the module at the line rate too (10 bits a byte): what they
+                // cause goes out only once the last of them would have arrived. (One timed
+                // wake-up per exchange, the reply's, instead of a sleep here as well.)
+                const auto lineTime = std::chrono::nanoseconds(n * 10'000'000'000LL / output->LineRate());
+                inLineFreeAt = std::max(Clock::now(), inLineFreeAt) + lineTime;
             }
             if (n > 0) {
                 bytesReceived += n;
@@ -414,12 +413,17 @@ void CSimulator::RestartLocal() {
     line.clear();
 }
 
+COutputQueue::Clock::time_point CSimulator::ReplyTime() const {
+    const Clock::time_point now = Clock::now();
+    return output->LineRate() > 0 ? std::max(now, inLineFreeAt) : now;
+}
+
 void CSimulator::Reply(const std::string& text, int delayMs) {
-    output->Schedule(Bytes(text.begin(), text.end()), false, delayMs, Clock::now());
+    output->Schedule(Bytes(text.begin(), text.end()), false, delayMs, ReplyTime());
 }
 
 void CSimulator::ReplyFrame(uint16_t command, const Bytes& payload) {
-    output->Schedule(BuildSimFrame(command, payload), true, 0, Clock::now());
+    output->Schedule(BuildSimFrame(command, payload), true, 0, ReplyTime());
 }
 
 void CSimulator::Log(std::string text) {

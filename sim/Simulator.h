@@ -152,6 +152,10 @@ class CSimulator {
     CBootLoader boot;
     CFrameCutter cutter;
     COutputQueue::Clock::time_point lastFrameByte{};
+    // At the line rate: when the bytes read so far have crossed the line into the module. What
+    // they cause is answered from then on, never earlier.
+    COutputQueue::Clock::time_point inLineFreeAt{};
+    COutputQueue::Clock::time_point ReplyTime() const;
     EState state = ST_TRANSPARENT;
     EEscape escapeMode = ESC_TWO_CHUNKS;
     bool doubleOk = false;
