@@ -343,7 +343,17 @@ void SplitText(std::string_view text, std::vector<std::string>& parts, std::vect
         std::size_t end = i + 1;
         while (end < text.size() && std::string_view("-+ #0123456789.*hlLqjzt'").find(text[end]) != std::string_view::npos)
             ++end;
-        if (end < text.size()) ++end;
+        if (end < text.size() && std::string_view("diouxXeEfFgGaAcspn").find(text[end]) != std::string_view::npos) {
+            ++end;
+        } else if (i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            // No printf conversion follows: the window's numbered place ("%1"), which the text
+            // that comes after it ("%1 (", "%1（") must not change.
+            end = i + 1;
+            while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+                ++end;
+        } else if (end < text.size()) {
+            ++end;
+        }
         conversions.emplace_back(text.substr(i, end - i));
         parts.emplace_back();
         i = end - 1;

@@ -26,3 +26,14 @@ TEST(Texts, PrintedFromTextKnowsTheLinesOfAText) {
     for (const SCase& c : cases)
         EXPECT_EQ(PrintedFromText(c.line, c.id), c.made) << c.id << ": " << c.line;
 }
+
+// The window's numbered places ("%1") are places of their own, whatever text follows them: a
+// translation that puts other punctuation after one keeps it.
+TEST(Texts, NumberedPlacesAreKeptApartFromWhatFollows) {
+    EXPECT_EQ(TextConversions("node %1 (MAC %2), %10;"), (std::vector<std::string>{"%1", "%2", "%10"}));
+    EXPECT_EQ(TextConversions("节点 %1（MAC %2）"), TextConversions("node %1 (MAC %2)"));
+    EXPECT_EQ(TextConversions("%5.1f %% of %-3d %s"), (std::vector<std::string>{"%5.1f", "%-3d", "%s"}));
+    EXPECT_TRUE(SetTextTable({{TXT_VALUES_OF_NODE, "当前显示：节点 %1（MAC %2）的参数"}}).empty());
+    EXPECT_EQ(Text(TXT_VALUES_OF_NODE), "当前显示：节点 %1（MAC %2）的参数");
+    SetTextTable({});
+}
