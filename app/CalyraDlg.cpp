@@ -285,8 +285,7 @@ void CCalyraDlg::ConnectEngine() {
     connect(logPane, &CLogPane::displayPacketChanged, this, [this](bool on) { engine->SetDisplayPacket(on); });
     connect(logPane, &CLogPane::hexShowChanged, this, [this](bool on) { engine->SetHexShow(on); });
     // The page and view actions reach the engine synchronously, as sent messages did.
-    connect(remotePage, &CRemoteDialog::nodeAction, this,
-            [this](int action, long value) { engine->OnNodeAction(action, value); });
+    connect(remotePage, &CRemoteDialog::nodeAction, this, &CCalyraDlg::OnNodeAction);
     consolePage->SetLink(consoleLink.get());
     connect(consolePage, &CCmdConfigDialog::noticeRequested, this,
             [this](const QString& text, const QString& caption, int style) {

@@ -100,6 +100,7 @@ class CCalyraDlg : public QWidget, public IMainDlg, public IEngineHost {
     // No writes nothing. With "Show the List Before Writing" on and writes pending, the list of
     // what this save sends comes before it is sent.
     void OnSaveParams();
+    void OnNodeAction(int action, long value);
 
     // ---- IMainDlg ----
     void AppendLog(const QString& text) override;

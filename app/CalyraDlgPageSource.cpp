@@ -49,6 +49,20 @@ void CCalyraDlg::ShowPageSource() {
     pageSourceLabel->setText(PageSourceText(PageSource()));
 }
 
+void CCalyraDlg::OnNodeAction(int action, long value) {
+    // A node's save writes whatever the pages hold: the local module's or another node's PAN ID,
+    // node type and addresses only when the operator says so.
+    if (action == NA_WRITE && engine->IsOpen()) {
+        const QString question = SaveOtherValuesToNodeQuestion(PageSource(), value);
+        if (!question.isEmpty() &&
+            ::CustomMessageBox(this, question, QString(), MB_STYLE_YESNO) != MB_RESULT_YES) {
+            AppendLog(UiText(TXT_NODE_SAVE_NOT_WRITTEN).arg(value));
+            return;
+        }
+    }
+    engine->OnNodeAction(action, value);
+}
+
 void CCalyraDlg::OnSaveParams() {
     // A save writes into the local module whatever the pages hold: another node's PAN ID, node
     // type and addresses only when the operator says so.

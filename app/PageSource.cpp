@@ -24,6 +24,15 @@ QString PageSourceText(const SPageSource& source) {
     return UiText(TXT_VALUES_OF_NONE);
 }
 
+QString SaveOtherValuesToNodeQuestion(const SPageSource& source, long node) {
+    const QString target = QString::number(node);
+    if (source.owner == PO_LOCAL)
+        return UiText(TXT_SAVE_LOCAL_TO_NODE).arg(OrDash(source.localPort), OrDash(source.mac), target);
+    if (source.owner == PO_NODE && source.node != node)
+        return UiText(TXT_SAVE_NODE_TO_NODE).arg(QString::number(source.node), OrDash(source.mac), target);
+    return {};
+}
+
 QString SaveNodeValuesQuestion(const SPageSource& source, const QString& localMac) {
     return UiText(TXT_SAVE_NODE_VALUES)
         .arg(QString::number(source.node), OrDash(source.mac), OrDash(source.localPort), OrDash(localMac));

@@ -25,3 +25,6 @@ QString PageSourceText(const SPageSource& source);
 // The question before a local save while the pages hold a node's values (localMac "" when the
 // local module's MAC was not read).
 QString SaveNodeValuesQuestion(const SPageSource& source, const QString& localMac);
+// The question before a node's save while the pages hold the local module's or another node's
+// values; "" when they hold that node's own, a file's (an import is written on purpose) or none.
+QString SaveOtherValuesToNodeQuestion(const SPageSource& source, long node);

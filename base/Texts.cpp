@@ -179,6 +179,9 @@ const std::map<int, std::string> kEnglish = {
      "The pages hold the values of node %1 (MAC %2), not those of the local module on %3 "
      "(MAC %4).\r\nWrite the values that differ into the local module?"},
     {TXT_SAVE_NOT_WRITTEN, "Save Params cancelled: nothing was written to the local module."},
+    {TXT_SAVE_LOCAL_TO_NODE, "The pages hold the values of the local module on %1 (MAC %2), not those of node %3.\r\nWrite the values that differ into node %3?"},
+    {TXT_SAVE_NODE_TO_NODE, "The pages hold the values of node %1 (MAC %2), not those of node %3.\r\nWrite the values that differ into node %3?"},
+    {TXT_NODE_SAVE_NOT_WRITTEN, "Save params cancelled: nothing was written to node %1."},
     {TXT_CLICK_NOT_RUN, "The value was out of range and was corrected to %1; \"%2\" was not run: check the "
                         "value and click it again."},
     {TXT_IMAGE_TOO_LARGE,

@@ -61,6 +61,9 @@ enum ETextId : int {
     TXT_SAVE_NODE_VALUES = 327,        // "The pages hold the values of node %1 ... ?"
     TXT_SAVE_NOT_WRITTEN = 328,        // "Save Params cancelled: nothing was written ..."
     TXT_CLICK_NOT_RUN = 329,           // "The value was corrected to %1; \"%2\" was not run ..."
+    TXT_SAVE_LOCAL_TO_NODE = 330,      // "The pages hold the values of the local module on %1 ... node %3?"
+    TXT_SAVE_NODE_TO_NODE = 331,       // "The pages hold the values of node %1 ... node %3?"
+    TXT_NODE_SAVE_NOT_WRITTEN = 332,   // "Save params cancelled: nothing was written to node %1."
 
     // Parameter set files read for scripts (390..395).
     TXT_UNKNOWN_PARAMETER = 390,   // "%s, line %d: unknown parameter \"%s\"."

@@ -125,6 +125,7 @@ class E2eRemoteTest : public QObject {
     void nodeAddressChangeTakesEffectAtRestart();
     void remoteFactoryResetReloadsTheLocalModule();
     void windowShowsWhoseValuesAndAsksBeforeALocalSaveOfThem();
+    void nodeSaveOfOtherValuesAsksFirst();
     void remotePageStartsNothingWhileANodeLoads();
 };
 
@@ -570,6 +571,57 @@ void E2eRemoteTest::remotePageStartsNothingWhileANodeLoads() {
     QVERIFY(page->SearchButton()->isEnabled() && page->AutoRadio()->isEnabled());
     QVERIFY(page->OpenContextMenu(page->NodeList()->visualItemRect(other).center()));
     page->ContextMenu()->hide();
+}
+
+
+// The mirror of the local question: a node's save while the pages hold the local module's or
+// another node's values asks first, naming whose values they are; No writes nothing into the node.
+void E2eRemoteTest::nodeSaveOfOtherValuesAsksFirst() {
+    CSimWindowFixture f;
+    QVERIFY2(f.SimStarted(), f.SimError().c_str());
+    const uint16_t first = f.Sim().NodeAddresses().at(0), second = f.Sim().NodeAddresses().at(1);
+    f.Sim().SetLocalParam(PT_ITV, "77");
+    f.Sim().SetRemoteParam(first, PT_ITV, "250");
+    CCalyraDlg& w = f.Start();
+    QVERIFY(f.OpenSimPort());
+    QTest::mouseClick(w.LoadButton(), Qt::LeftButton);
+    QVERIFY(JobEnded(f));
+    const QString localMac = w.NetworkPage()->MacAddressField()->text();
+    w.DeviceTabs()->setCurrentWidget(w.RemotePage());
+    QVERIFY(SearchAll(f));
+    w.RemotePage()->EndSearch();
+    const std::string secondItv = f.Sim().RemoteParam(second, PT_ITV);
+
+    f.Sim().ClearReceived();
+    {
+        CPromptAnswerer no(MB_RESULT_NO);
+        QVERIFY(RunOnNode(f, second, CRemoteDialog::IDM_SAVE));
+        QVERIFY(RunEventLoopUntil([&] { return no.Answered(); }, 2000));
+        for (const QString& name : {QString::number(second), localMac, QString("local module")})
+            QVERIFY2(no.Text().contains(name, Qt::CaseInsensitive), qPrintable(no.Text() + " lacks " + name));
+    }
+    QTest::qWait(50);
+    QVERIFY(FrameCommands(f).empty());
+    QVERIFY(f.LogText().contains(QString("Save params cancelled: nothing was written to node %1.").arg(second)));
+
+    // Another node's values: named by that node; Yes writes them.
+    QVERIFY(RunOnNode(f, first, CRemoteDialog::IDM_LOAD) && JobEnded(f));
+    w.NetworkPage()->DataIntervalField()->setText("300");
+    {
+        CPromptAnswerer yes(MB_RESULT_YES);
+        QVERIFY(RunOnNode(f, second, CRemoteDialog::IDM_SAVE));
+        QVERIFY(RunEventLoopUntil([&] { return yes.Answered(); }, 2000));
+        QVERIFY2(yes.Text().contains(QString("node %1").arg(first)), qPrintable(yes.Text()));
+    }
+    QVERIFY(JobEnded(f));
+    QCOMPARE(f.Sim().RemoteParam(second, PT_ITV), std::string("300"));
+    QVERIFY(secondItv != "300");
+
+    // The node's own values: no question (it would block here).
+    QVERIFY(RunOnNode(f, second, CRemoteDialog::IDM_LOAD) && JobEnded(f));
+    w.NetworkPage()->DataIntervalField()->setText("310");
+    QVERIFY(RunOnNode(f, second, CRemoteDialog::IDM_SAVE) && JobEnded(f));
+    QCOMPARE(f.Sim().RemoteParam(second, PT_ITV), std::string("310"));
 }
 
 QTEST_MAIN(E2eRemoteTest)
