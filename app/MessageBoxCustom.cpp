@@ -3,10 +3,19 @@
 #include "LanguageIndex.h"
 #include "Messages.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+constexpr int kWidth = 348, kHeight = 115;           // the box for a short message
+constexpr int kWidestWidth = 560, kTallestHeight = 460; // a long one grows up to this, then scrolls
+} // namespace
 
 CMessageBoxCustom::SButtonTexts CMessageBoxCustom::ButtonTexts(int languageIndex) {
     switch (languageIndex) {
@@ -58,7 +67,27 @@ CMessageBoxCustom::CMessageBoxCustom(QWidget* owner, const QString& text, const 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(message);
     layout->addLayout(buttons);
-    resize(348, 115);
+    // A long question (the names of two modules, a translation) is read whole without scrolling:
+    // the box grows to the wrapped text, within bounds that fit any screen the window fits.
+    const QString shown = message->toPlainText();
+    const QFontMetrics fm(message->font());
+    const int margins = 2 * (layout->contentsMargins().left() + int(message->document()->documentMargin()) + 4);
+    int widest = 0;
+    for (const QString& line : shown.split('\n'))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    const auto wrappedHeight = [&](int boxWidth) {
+        return fm.boundingRect(QRect(0, 0, boxWidth - margins, 100000), Qt::TextWordWrap, shown).height();
+    };
+    // Two lines fit the small box.
+    if (wrappedHeight(kWidth) <= 2 * fm.lineSpacing()) {
+        resize(kWidth, kHeight);
+    } else {
+        const int width = std::clamp(widest + margins, kWidth, kWidestWidth);
+        const int chrome = layout->contentsMargins().top() + layout->contentsMargins().bottom() +
+                           layout->spacing() + yesButton->sizeHint().height() +
+                           2 * int(message->document()->documentMargin()) + 8;
+        resize(width, std::clamp(wrappedHeight(width) + chrome, kHeight, kTallestHeight));
+    }
 
     if (style == MB_STYLE_OK)
         noButton->setFocus();

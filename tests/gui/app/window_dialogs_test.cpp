@@ -3,7 +3,9 @@
 #include "MessageBoxCustom.h"
 #include "WaitDialog.h"
 
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -32,6 +34,8 @@ class DialogsTest : public QObject {
     void buttonTextsFollowLanguage_data();
     void buttonTextsFollowLanguage();
     void emptyCaptionShowsProgramName();
+    void longMessageIsReadWholeWithoutScrolling_data();
+    void longMessageIsReadWholeWithoutScrolling();
     void resultIsYesOnlyThroughYes_data();
     void resultIsYesOnlyThroughYes();
     void progressHidesExactlyAtEndPosition();
@@ -76,6 +80,34 @@ void DialogsTest::emptyCaptionShowsProgramName() {
     QCOMPARE(untitled.windowTitle(), QString("Calyra"));
     CMessageBoxCustom titled(nullptr, "x", "Export", 0, 1);
     QCOMPARE(titled.windowTitle(), QString("Export"));
+}
+
+void DialogsTest::longMessageIsReadWholeWithoutScrolling_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("small"); // keeps the size of a short message
+    QTest::newRow("short") << "Import Success!" << true;
+    QTest::newRow("two modules named") << QString("The pages hold the values of node 61234 (MAC 00124B00B8672F8C), "
+                                                  "not those of the local module on COM201 (FT232R USB UART, "
+                                                  "/dev/ttyUSB0) (MAC 00124B006AC1F425).\r\nWrite the values that "
+                                                  "differ into the local module?")
+                                       << false;
+    QTest::newRow("Chinese") << QString::fromUtf8("页面中是节点 61234（MAC 00124B00B8672F8C）的参数，而不是本地模块"
+                                                  "（COM201 (FT232R USB UART, /dev/ttyUSB0)，MAC 00124B006AC1F425）"
+                                                  "的参数。\r\n是否将不同的参数写入本地模块？")
+                             << false;
+}
+
+void DialogsTest::longMessageIsReadWholeWithoutScrolling() {
+    QFETCH(QString, text);
+    QFETCH(bool, small);
+    CMessageBoxCustom box(nullptr, text, "", 4, 1);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    auto* message = box.findChild<QPlainTextEdit*>("message");
+    QVERIFY(message);
+    QCOMPARE(message->verticalScrollBar()->maximum(), 0);
+    QVERIFY(box.width() <= 1280 && box.height() <= 720);
+    QCOMPARE(box.size() == QSize(348, 115).expandedTo(box.minimumSizeHint()), small);
 }
 
 void DialogsTest::resultIsYesOnlyThroughYes_data() {
