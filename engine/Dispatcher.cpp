@@ -24,7 +24,7 @@ int CEngine::DispatchChunk(const uint8_t* chunk, int n) {
     if (n <= 0) return 0;
     // The wait these bytes may answer: a wait the worker begins while they are handled (the next
     // job, started by a reply's result handler) is not theirs.
-    const unsigned since = replyEvent.Generation();
+    rxGeneration = replyEvent.Generation();
     lastRxNs = std::chrono::steady_clock::now().time_since_epoch().count();
     if (displayPacket) LogReceivedPacket(chunk, n);
     if (rawMode) return 0;
@@ -68,7 +68,7 @@ int CEngine::DispatchChunk(const uint8_t* chunk, int n) {
     }
     // No typed command in flight: complete an untyped wait. Checked and set under the reply
     // event's lock, which the worker also holds while it starts a command.
-    return replyEvent.SetIfIdle(curType, since) ? 1 : 0;
+    return replyEvent.SetIfIdle(curType, rxGeneration) ? 1 : 0;
 }
 
 void CEngine::LogReceivedPacket(const uint8_t* bytes, int n) {
@@ -116,9 +116,8 @@ void CEngine::DispatchAt(const uint8_t* chunk, int n) {
         // A complete reply parsed while no typed command was in flight (type 0) belongs to no
         // command: it must neither end nor clear a command the worker starts meanwhile.
         if ((code == REPLY_ERROR || code == REPLY_DONE) && result.type != 0) {
-            const unsigned answered = replyEvent.Generation();
             OnCmdResult(code, result.type);
-            replyEvent.SetIfCurrent(answered);
+            AnswerWait();
         }
         if (curWrite == 0) {
             ApplyResult(result);
@@ -174,9 +173,8 @@ void CEngine::DispatchApi(const uint8_t* chunk, int n) {
             AppendLog(FormatText(TXT_LATE_REPLY, {DescribeRemoteReply(raw, length)}));
             continue;
         }
-        const unsigned answered = replyEvent.Generation();
         OnCmdResult(frame.success, frame.type);
-        replyEvent.SetIfCurrent(answered);
+        AnswerWait();
         SCmdResult result;
         result.type = frame.type;
         for (int i = 0; i < frame.textCount && i < API_TEXT_COUNT; ++i)

@@ -159,6 +159,9 @@ class CEngine : private ISerialOwner {
     void DispatchAt(const uint8_t* chunk, int n);
     void DispatchApi(const uint8_t* chunk, int n);
     void DispatchUpgrade(const uint8_t* chunk, int n);
+    // Completes the worker's wait after a reply's result handler ran: only the wait that was in
+    // flight when the chunk arrived (see CReplyEvent::Generation).
+    void AnswerWait() { replyEvent.SetIfCurrent(rxGeneration); }
     // "[Recv COM Data,Size(n)]" and the bytes as text or hex (the handshake is logged the same way).
     void LogReceivedPacket(const uint8_t* bytes, int n);
 
@@ -279,6 +282,7 @@ class CEngine : private ISerialOwner {
     SRecvBuffer upgradeBuffer{};
     CResultList atResults, apiResults;
     unsigned atBufferCommand = 0; // commandSerial when atBuffer's text began
+    unsigned rxGeneration = 0;    // replyEvent's generation when the chunk being dispatched arrived
     // Empties atBuffer. A partial line at its end (other than the "OK" or "ERROR" that ended a
     // reply) goes with the rest of that line still to come: its tail ("K" of an "OK" cut in two)
     // must never read as text of a reply of its own.

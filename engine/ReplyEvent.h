@@ -17,7 +17,7 @@ class CReplyEvent {
     void Set();
     // Counts the resets (BeginCommand included). A reply's handler may start the next job (a
     // retry on the operator's word) whose worker resets the event before the handler returns:
-    // SetIfCurrent(the count read before the handler) then completes only the wait the reply
+    // SetIfCurrent(the count read when the reply arrived) then completes only the wait the reply
     // answered, never the new one.
     unsigned Generation() const;
     void SetIfCurrent(unsigned generation);

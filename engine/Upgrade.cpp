@@ -190,14 +190,12 @@ int CEngine::BuildBlockFrame(bool first, SCmdItem& record) {
 
 void CEngine::OnUpgradeReply(const SApiResult& reply) {
     switch (reply.command) {
-    case 0x2C61: { // the application accepted the restart into the boot loader
+    case 0x2C61: // the application accepted the restart into the boot loader
         bootLoaderLeft = true;
-        const unsigned answered = replyEvent.Generation();
         OnCmdResult(reply.success, reply.type ? reply.type : PT_SRS);
-        replyEvent.SetIfCurrent(answered);
+        AnswerWait();
         OnUpgradeStep(1);
         break;
-    }
     case 0x844D: // handshake answered
         // A late second answer while blocks are being sent must not rebuild the queue in use.
         if (!ui.IsTimerRunning(kHandshakeTimer)) break;
