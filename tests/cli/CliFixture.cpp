@@ -1,4 +1,7 @@
 #include "CliFixture.h"
+#include "FaultProfile.h"
+
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <filesystem>
@@ -46,8 +49,16 @@ void CliTest::StartSims(int count) {
         auto sim = std::make_unique<CSimulator>();
         std::string error;
         ASSERT_TRUE(sim->Start(o, &error)) << error;
-        sim->SetChunking(3);
-        sim->SetLatency(2);
+        // A fault profile named in CALYRA_SIM_FAULTS replaces the split replies.
+        SFaultProfile faults;
+        ASSERT_TRUE(FaultProfileFromEnvironment(faults, &error)) << error;
+        const char* named = std::getenv("CALYRA_SIM_FAULTS");
+        if (named && *named) {
+            sim->SetFaultProfile(faults);
+        } else {
+            sim->SetChunking(3);
+            sim->SetLatency(2);
+        }
         sims.push_back(std::move(sim));
     }
 }

@@ -2,7 +2,8 @@
 
 // The real calyra-cli program against simulators on pseudo-terminals: each simulator behind a
 // COM alias in a temporary ports folder, under the split-reply fault profile (replies in random
-// pieces of at most three bytes, a little latency) unless a test clears it.
+// pieces of at most three bytes, a little latency) unless a test clears it, or under the profile
+// CALYRA_SIM_FAULTS names.
 #include "ParamCatalogue.h"
 #include "Simulator.h"
 
