@@ -2,6 +2,7 @@
 #include "CliTexts.h"
 #include "Commands.h"
 #include "Configure.h"
+#include "Engine.h"
 #include "ExitCodes.h"
 #include "Reporter.h"
 #include "TextUtil.h"
@@ -11,11 +12,6 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-// 3743 blocks of 64 bytes fit below the boot loader's area.
-constexpr long long kLargestImage = 3743LL * 64;
-} // namespace
 
 // The operator's message when path cannot be downloaded as it stands; "" when it can.
 std::string ImageProblem(const std::string& path) {
@@ -27,9 +23,9 @@ std::string ImageProblem(const std::string& path) {
     if (access(path.c_str(), R_OK) != 0)
         return TextPrintf(TXT_IMAGE_UNREADABLE, path.c_str(), std::strerror(errno));
     if (st.st_size == 0) return TextPrintf(TXT_CLI_IMAGE_EMPTY, path.c_str());
-    if (st.st_size > kLargestImage)
+    if (st.st_size > CEngine::kMaxImageBytes)
         return TextPrintf(TXT_CLI_IMAGE_TOO_LARGE, path.c_str(), static_cast<long long>(st.st_size),
-                      int(kLargestImage));
+                      int(CEngine::kMaxImageBytes));
     return {};
 }
 
